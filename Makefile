@@ -27,7 +27,7 @@ asan: deps
 
 tsan: deps
 	@[ -f build-tsan/build.ninja ] || cmake --preset tsan
-	cmake --build --preset tsan -j $(JOBS)
+	cmake --build --preset tsan -j $(JOBS) --target tsan_tests
 	ctest --preset tsan -L tsan
 
 fuzz: asan

@@ -25,11 +25,11 @@ function(zelmo_subsystem name)
     target_link_libraries(zelmo_core INTERFACE zelmo_${name})
 endfunction()
 
-# zelmo_test_suite(NAME [SOURCES ...] LIBS target ... [ENVIRONMENT VAR=VALUE ...])
+# zelmo_test_suite(NAME [SOURCES ...] LIBS target ... [ENVIRONMENT VAR=VALUE ...] [LABELS l ...])
 # One GoogleTest binary test_NAME from tests/NAME/*.cpp (or the given sources) with the shared
 # test main, which isolates every run in its own temporary home. Each test case is a ctest test.
 function(zelmo_test_suite name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT;LABELS" ${ARGN})
     if(ARG_SOURCES)
         set(sources ${ARG_SOURCES})
     else()
@@ -43,7 +43,7 @@ function(zelmo_test_suite name)
                                                   ${CMAKE_BINARY_DIR}/tests)
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "ZELMO_BIN_DIR=${ZELMO_BIN_DIR};QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}"
-                   TIMEOUT 600)
+                   TIMEOUT 600 LABELS "${ARG_LABELS}")
 endfunction()
 
 # zelmo_benchmark(NAME LIBS target ...): bench/NAME/*.cpp into bench_NAME.
