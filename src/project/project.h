@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -151,6 +152,18 @@ public:
     CDataSet* Selected() const { return DataSets[SelectedDataSet].get(); }
 };
 
+// What "add device" does between creating the device entry and its first data set (adapter,
+// memory descriptions, memory enables); false refuses the device.
+using DevicePreparation = std::function<bool(CDevice& device)>;
+
+// Outcome of TProject::AddCompleteDevice.
+struct AddDeviceResult {
+    enum Failure { None, NoEntry, Preparation, DataSet };
+    int Slot = -1;           // the new device's index, -1 on failure
+    Failure Failed = None;   // which step refused the device
+    std::string DataSetName; // name of the first data set on success
+};
+
 class TProject {
 public:
     TProject();
@@ -191,18 +204,70 @@ public:
 
     CDevice* Active() const { return DeviceCount > 0 ? Devices[ActiveDevice].get() : nullptr; }
 
-    // Model operations; see project.cpp for the rules each one keeps.
+    // Adds a device entry in the first free slot (Slot = that index) with its option file
+    // "optXXXX.swp" in SwapPath (a new unique non-zero id unless one is requested; a file that is
+    // not 1024 bytes is rewritten with zero counters and the default description) and reads its
+    // statistics. -1 when all 16 slots are used or the option file cannot be opened or written.
+    // The entry has no data set yet: prefer AddCompleteDevice.
     int AddDevice(const DeviceDescriptor& descriptor, std::uint16_t requestedOptId = 0);
-    // Flags: bit 0 always reset the swap file, bit 1 always fill it with 0xFF. Returns the new
-    // data set's name, or an empty string when the swap file cannot be opened or filled.
+    // Flags: bit 0 always reset the swap file, bit 1 always fill it with 0xFF. A swap file that
+    // already holds TotalSize bytes and is not reset keeps its contents (a restored project); a
+    // reset or short file is filled with 0xFF, except for flags 1 with a new id, which leaves
+    // it empty for the caller to append the memories. Returns the new data set's name, or an
+    // empty string when the swap file cannot be opened or filled (or the fill is cancelled).
     std::string AddDataSet(int device, int flags, std::uint16_t requestedSwapId = 0,
                            const char* name = nullptr, Progress* progress = nullptr);
+    // Removes a device, deleting its option and swap files; later devices move down one slot
+    // (their Slot values stay) and ActiveDevice becomes 0. False for an invalid index.
     bool RemoveDevice(int device);
+    // RemoveDataSet for the active device's shown data set; ShownDataSet becomes 0.
     bool RemoveShownDataSet();
+    // Closes every device (deleting the option and swap files when asked), empties the project
+    // and clears ProjectFileName. -1 when there were no devices, else 1.
     int CloseAll(bool deleteFiles);
+    // Copies the configuration file to projectFile and every option and swap file into the
+    // folder named like projectFile without its extension, each through a temporary name. False
+    // at the first failed copy, with LastError; ProjectFileName is set only on success.
     bool StoreSwapFiles(const QString& projectFile, const QString& configFile);
+    // Copies projectFile over the configuration file and every "opt*.swp" and "buf*.swp" of the
+    // project folder into SwapPath. False, copying nothing, when the folder lacks either kind;
+    // false with LastError when a copy fails. ProjectFileName is set only on success.
     bool TakeSwapFiles(const QString& projectFile, const QString& configFile);
+    // BuildDay from the compiler's date ("Mmm dd yyyy") and time ("hh:mm:ss") texts: 1, or 0
+    // (BuildDay unchanged) when a text is missing or malformed.
     int SetBuildDay(const char* date, const char* time);
+
+    // Adds a device together with its first data set (flags 3, a new swap id): AddDevice, then
+    // `prepare` (may be empty), then AddDataSet. When the preparation or the data set fails the
+    // entry is removed again, so no part of the program ever sees a device without data sets;
+    // its option file is deleted unless it was requested by id (a restored device's file).
+    AddDeviceResult AddCompleteDevice(const DeviceDescriptor& descriptor,
+                                      const DevicePreparation& prepare = {},
+                                      std::uint16_t requestedOptId = 0,
+                                      Progress* progress = nullptr);
+    // Removes data set `index` of a device (closing and deleting its swap file); false when the
+    // device has only one data set or an index is invalid. SelectedDataSet and ShownDataSet keep
+    // naming the same data sets; one that named the removed data set becomes 0. CompareTo
+    // references follow the same way (-1 when they named the removed one).
+    bool RemoveDataSet(int device, int index);
+    // Takes out the devices left without data sets (a restore that stopped half way), closing
+    // but keeping their files; ActiveDevice stays on the same device or becomes 0. Returns how
+    // many were removed.
+    int RemoveIncompleteDevices();
+    // Exchanges two devices' slots ("Move up"/"Move down"); ActiveDevice follows the device it
+    // named. Slot values do not change. False for an invalid index.
+    bool SwapDevices(int a, int b);
+    // Recomputes every device's Linked mark: while LinkDevices is on, the devices whose vendor,
+    // name and package equal the active device's (the active one included) are linked.
+    void UpdateLinks();
+    // Sets the swap directory, adding the trailing "/".
+    void SetSwapPath(const QString& folder);
+
+    // Why the last StoreSwapFiles or TakeSwapFiles failed.
+    QString LastError;
+
+private:
+    void removeDeviceAt(int device, bool deleteOptionFile);
 };
 
 } // namespace zelmo
