@@ -6,6 +6,8 @@
 // typed reads from memory, collects typed writes and rewrites the whole file on Save() or on
 // destruction after at least one write.
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -34,8 +36,9 @@ public:
     std::string ReadAnsiText(const QString& section, const QString& key, const std::string& def,
                              std::size_t maxBytes = 0) const;
 
-    // Writes refuse (return false, store nothing) a key holding a blank or a tab and a value
-    // holding a double quote, since the file could not be read back.
+    // Writes refuse (return false, store nothing) what the file could not give back: a key
+    // holding a blank or a tab, a value holding a double quote, a section name holding ">",
+    // and a name or value holding the section's or the root's end tag.
     bool WriteInt(const QString& section, const QString& key, std::int32_t value);
     bool WriteInt64(const QString& section, const QString& key, std::int64_t value);
     bool WriteText(const QString& section, const QString& key, const QString& value);
@@ -55,15 +58,20 @@ private:
     struct Section {
         QString name;
         std::vector<Entry> entries;
+        QHash<QString, int> keyIndex; // first entry of each key
     };
 
     bool Load();
     const QString* Find(const QString& section, const QString& key) const;
     bool Write(const QString& section, const QString& key, const QString& value);
+    Section& SectionFor(const QString& name);
+    static void AddEntry(Section& section, const QString& key, const QString& value);
+    QByteArray Serialize() const;
 
     QString fileName_;
     QString rootName_;
     std::vector<Section> sections_;
+    QHash<QString, int> sectionIndex_; // first section of each name
     bool modified_ = false;
 };
 

@@ -1,0 +1,41 @@
+#pragma once
+
+// The per-run log file: entries appended as 8-bit text with CR LF line ends to
+// "Log_YYYY_MM_DD_hh_mm_ss.log" in the user's TERVANIK/Zelmo2 data folder. The name is fixed by
+// the first entry written while the file is enabled and kept for the rest of the run.
+
+#include <QDateTime>
+#include <QString>
+
+namespace zelmo {
+
+class LogFile {
+public:
+    // `now` gives the current time; a test passes a fixed clock.
+    using Clock = QDateTime (*)();
+    explicit LogFile(Clock now = &QDateTime::currentDateTimeUtc) : now_(now) {}
+
+    void SetEnabled(bool on) { enabled_ = on; }
+    bool Enabled() const { return enabled_; }
+
+    // Appends an entry's text when enabled: open, write, flush, close. Failures are silent;
+    // the next entry tries again with the same name. Returns whether every byte was written.
+    bool Append(const QString& entryText);
+
+    // Full path of the file, empty before the name is fixed (or when no folder was found).
+    const QString& FilePath() const { return path_; }
+
+    // "Log_%04d_%02d_%02d_%02d_%02d_%02d.log" of a UTC time.
+    static QString NameFor(const QDateTime& utc);
+    // The entry as written: one byte per character (ISO 8859-1), every line break as CR LF, cut
+    // before the first character that has no 8-bit form.
+    static QByteArray Narrow(const QString& entryText);
+
+private:
+    Clock now_;
+    bool enabled_ = false;
+    bool nameFixed_ = false;
+    QString path_;
+};
+
+} // namespace zelmo
