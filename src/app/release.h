@@ -1,8 +1,9 @@
 #pragma once
 
-// The release number, derived from the build date and time: four bytes (two-digit year, month,
-// day, hours + minutes + seconds of the build time modulo 256) shown as "%d.%02d.%02d.%02d" in
-// the order hour-sum, year, month, day. A build of Feb 16 2018 at 13:33:27 is 73.18.02.16.
+// The release number: the build day (project/build_day.h) shown as "%d.%02d.%02d.%02d" in the
+// order hour-sum, year, month, day. A build of Feb 16 2018 at 13:33:27 is 73.18.02.16.
+
+#include "project/build_day.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,17 +13,10 @@
 
 namespace zelmo {
 
-using BuildDayBytes = std::array<std::uint8_t, 4>;
-
 inline constexpr char kVersionUnknownMessage[] =
     "Can't determine Zelmo2 version.\nApplication terminated.";
 inline constexpr char kReleaseAgeWarning[] =
     "Release of the software is older than 30 days. Please update.";
-
-// Parses a build date text of the form "Feb 16 2018" (a blank for the tens of a one-digit day)
-// and a build time text "13:33:27" into {year % 100, month, day, hour-sum}. Returns false, and
-// leaves `out` alone, when either text is absent or not of that form.
-bool ParseBuildDay(const char* date, const char* time, BuildDayBytes& out);
 
 // "%d.%02d.%02d.%02d" of hour-sum, year, month, day.
 QString ReleaseText(const BuildDayBytes& buildDay);

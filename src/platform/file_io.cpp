@@ -16,6 +16,16 @@ namespace zelmo::platform {
 namespace {
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 
+// Makes a rename inside `folder` durable.
+void syncFolder(const std::filesystem::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 std::filesystem::path temporarySibling(const std::filesystem::path& target) {
     static std::atomic<unsigned> counter{0};
     std::filesystem::path tmp = target;
@@ -224,6 +234,7 @@ bool replaceFileAtomically(const std::filesystem::path& target,
         ::unlink(tmp.c_str());
         return false;
     }
+    syncFolder(target.parent_path());
     return true;
 }
 

@@ -1,73 +1,61 @@
+#include "project/build_day.h"
+
 #include "project/project.h"
 
-#include <array>
-#include <charconv>
 #include <cstring>
-#include <string_view>
 
 namespace zelmo {
 
 namespace {
-constexpr std::array<std::string_view, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool digit(char c) {
+bool Digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Reads the next colon-separated decimal field of a time text.
-bool nextNumber(std::string_view& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || value < 0) {
+bool TwoDigits(const char* p, int& value) {
+    if (!Digit(p[0]) || !Digit(p[1])) {
         return false;
     }
-    text.remove_prefix(static_cast<std::size_t>(ptr - text.data()));
-    if (!text.empty() && text.front() == ':') {
-        text.remove_prefix(1);
-    }
+    value = (p[0] - '0') * 10 + (p[1] - '0');
     return true;
 }
+
 } // namespace
 
-int TProject::SetBuildDay(const char* date, const char* time) {
-    if (date == nullptr || time == nullptr) {
-        return 0;
+bool ParseBuildDay(const char* date, const char* time, BuildDayBytes& out) {
+    if (date == nullptr || time == nullptr || std::strlen(date) < 11 || std::strlen(time) < 8) {
+        return false;
     }
-    // Date: "Mmm dd yyyy" with a blank for a missing tens digit of the day.
-    const std::string_view d(date);
-    if (d.size() < 11 || d[3] != ' ') {
-        return 0;
-    }
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int month = 0;
-    for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        if (d.substr(0, 3) == kMonths[i]) {
-            month = static_cast<int>(i) + 1;
+    for (int m = 0; m < 12; ++m) {
+        if (std::strncmp(date, kMonths[m], 3) == 0) {
+            month = m + 1;
         }
     }
-    const char tens = d[4];
-    const char ones = d[5];
-    const char y1 = d[d.size() - 2];
-    const char y2 = d[d.size() - 1];
-    if (month == 0 || !(tens == ' ' || digit(tens)) || !digit(ones) || !digit(y1) || !digit(y2)) {
-        return 0;
+    int day = 0;
+    if (date[4] == ' ' && Digit(date[5])) {
+        day = date[5] - '0';
+    } else if (!TwoDigits(date + 4, day)) {
+        return false;
     }
-    const int day = (tens == ' ' ? 0 : tens - '0') * 10 + (ones - '0');
-    const int year = (y1 - '0') * 10 + (y2 - '0');
-
-    std::string_view t(time);
+    int year = 0;
     int hours = 0;
     int minutes = 0;
     int seconds = 0;
-    if (!nextNumber(t, hours) || !nextNumber(t, minutes) || !nextNumber(t, seconds)) {
-        return 0;
+    if (month == 0 || day < 1 || day > 31 || date[3] != ' ' || date[6] != ' ' ||
+        !TwoDigits(date + 9, year) || !TwoDigits(time, hours) || time[2] != ':' ||
+        !TwoDigits(time + 3, minutes) || time[5] != ':' || !TwoDigits(time + 6, seconds)) {
+        return false;
     }
-    BuildDay[0] =
-        static_cast<std::uint8_t>((static_cast<long long>(hours) + minutes + seconds) % 256);
-    BuildDay[1] = static_cast<std::uint8_t>(year);
-    BuildDay[2] = static_cast<std::uint8_t>(month);
-    BuildDay[3] = static_cast<std::uint8_t>(day);
-    return 1;
+    out = {static_cast<std::uint8_t>(hours + minutes + seconds), static_cast<std::uint8_t>(year),
+           static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day)};
+    return true;
+}
+
+int TProject::SetBuildDay(const char* date, const char* time) {
+    return ParseBuildDay(date, time, BuildDay) ? 1 : 0;
 }
 
 } // namespace zelmo

@@ -36,7 +36,7 @@ TEST(Release, BuildDayFromDateAndTime) {
     }
     BuildDayBytes day{};
     ASSERT_TRUE(ParseBuildDay("Feb 16 2018", "13:33:27", day));
-    EXPECT_EQ(day, (BuildDayBytes{18, 2, 16, 73}));
+    EXPECT_EQ(day, (BuildDayBytes{73, 18, 2, 16}));
     // The texts this binary was built with parse.
     EXPECT_TRUE(ParseBuildDay(BuildDateText(), BuildTimeText(), day));
 }
