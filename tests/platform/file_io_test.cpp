@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <vector>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace zelmo;
@@ -51,16 +55,25 @@ TEST(FileIo, MappingSeesAndChangesFileBytes) {
     EXPECT_TRUE(empty.bytes().empty());
 }
 
-TEST(FileIo, AtomicReplaceKeepsOldFileWhenFolderIsReadOnly) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root ignores folder permissions";
-    }
+TEST(FileIo, AtomicReplaceKeepsOldFileWhenTheDiskIsFull) {
     TempDir dir;
     ASSERT_TRUE(test::writeFile(dir / "doc", "old"));
-    ::chmod(dir.path().c_str(), 0555);
-    EXPECT_FALSE(platform::replaceFileAtomically(dir / "doc", bytesOf("new")));
-    ::chmod(dir.path().c_str(), 0755);
+    // A file-size limit fails the write part-way, as a full disk does (even for root).
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::vector<std::uint8_t> big(8192, 0x55);
+    const bool replaced = platform::replaceFileAtomically(dir / "doc", big);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(replaced);
     EXPECT_EQ(test::readFile(dir / "doc"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(FileIo, AtomicReplaceAndCopyLeaveNoTemporaries) {
