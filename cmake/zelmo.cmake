@@ -25,11 +25,11 @@ function(zelmo_subsystem name)
     target_link_libraries(zelmo_core INTERFACE zelmo_${name})
 endfunction()
 
-# zelmo_test_suite(NAME [SOURCES ...] LIBS target ... [ENVIRONMENT VAR=VALUE ...] [LABELS l ...])
+# zelmo_test_suite(NAME [SOURCES ...] LIBS target ... [LABELS label ...])
 # One GoogleTest binary test_NAME from tests/NAME/*.cpp (or the given sources) with the shared
 # test main, which isolates every run in its own temporary home. Each test case is a ctest test.
 function(zelmo_test_suite name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     if(ARG_SOURCES)
         set(sources ${ARG_SOURCES})
     else()
@@ -41,9 +41,10 @@ function(zelmo_test_suite name)
     target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(test_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
                                                   ${CMAKE_BINARY_DIR}/tests)
+    # One variable only: the discovery script splits a list-valued property into separate
+    # arguments, which would shift every property after it. The test main sets the rest.
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "ZELMO_BIN_DIR=${ZELMO_BIN_DIR};QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}"
-                   TIMEOUT 600 LABELS "${ARG_LABELS}")
+        PROPERTIES ENVIRONMENT "ZELMO_BIN_DIR=${ZELMO_BIN_DIR}" TIMEOUT 600 LABELS "${ARG_LABELS}")
 endfunction()
 
 # zelmo_benchmark(NAME LIBS target ...): bench/NAME/*.cpp into bench_NAME.

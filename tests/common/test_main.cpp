@@ -46,6 +46,9 @@ int main(int argc, char** argv) {
     ::setenv("ZELMO_SIM_CONFIG", (home / "simulator.ini").c_str(), 1);
     ::setenv("ZELMO_SIM_STATE", (home / "simstate").c_str(), 1);
 
+    // Widget code under test never needs a display.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();

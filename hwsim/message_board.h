@@ -1,0 +1,48 @@
+#pragma once
+
+// The messages the library holds for each context (a port, 0 for library-wide ones, or a
+// programmer's list position after a failed open), fetched one by one by _ZmGetMessage.
+
+#include "operations/hardware_api.h"
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace hwsim {
+
+struct Message {
+    std::uint8_t cls = ZM_MSG_DETAIL;
+    std::int32_t error = 0;
+    std::string text;
+};
+
+class MessageBoard {
+public:
+    void clear(int context);
+    void add(int context, Message message);
+    // Replaces the messages of a context.
+    void set(int context, std::vector<Message> messages);
+    std::vector<Message> get(int context) const;
+    bool fetch(int context, int n, ZmMessage* out) const;
+    void clearAll();
+
+private:
+    mutable std::mutex mutex_;
+    std::map<int, std::vector<Message>> messages_;
+};
+
+// Shorthands for the common records.
+inline Message info(std::string text) {
+    return {ZM_MSG_DETAIL, 0, std::move(text)};
+}
+inline Message failure(std::string text) {
+    return {ZM_MSG_DETAIL, 1, std::move(text)};
+}
+inline Message statusLine(std::string text, bool error) {
+    return {ZM_MSG_STATUS_LINE, error ? 1 : 0, std::move(text)};
+}
+
+} // namespace hwsim
