@@ -1,0 +1,147 @@
+// Runs the built zelmo2-cli convert the way production scripts do.
+
+#include "common/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QString>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+using zelmo::test::TempDir;
+
+struct CliRun {
+    int code;
+    std::string out, err;
+};
+
+CliRun convert(const QStringList& args) {
+    const char* binDir = std::getenv("ZELMO_BIN_DIR");
+    QProcess p;
+    p.start(QString::fromLocal8Bit(binDir != nullptr ? binDir : ".") + "/zelmo2-cli",
+            QStringList{"convert"} + args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+QString path(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+class ConvertCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        const char* binDir = std::getenv("ZELMO_BIN_DIR");
+        if (binDir == nullptr || !std::filesystem::exists(std::string(binDir) + "/zelmo2-cli")) {
+            GTEST_SKIP() << "ZELMO_BIN_DIR does not hold zelmo2-cli";
+        }
+    }
+};
+
+TEST_F(ConvertCommand, BinaryThroughRecordsAndBack) {
+    TempDir dir;
+    for (unsigned size : {1u, 40u, 256u, 257u, 4096u, 4097u, 65536u, 131072u}) {
+        std::mt19937 gen(size);
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = (i / 64) % 3 == 1 ? '\xFF' : static_cast<char>(gen());
+        }
+        zelmo::test::writeFile(dir / "in.bin", bytes);
+        const QString sizes = QString("%1,0,0,0,0").arg(size);
+        for (const char* format : {"hex", "srec"}) {
+            for (bool optimize : {false, true}) {
+                QStringList save{
+                    "--sizes",           sizes,          "--in", path(dir / "in.bin"), "--out",
+                    path(dir / "x.rec"), "--out-format", format};
+                if (optimize) {
+                    save << "--optimize";
+                }
+                const CliRun s = convert(save);
+                ASSERT_EQ(s.code, 0) << s.err;
+                EXPECT_EQ(s.out.substr(0, s.out.find('\n')),
+                          std::to_string(size) + " bytes loaded.");
+
+                const CliRun l =
+                    convert({"--sizes", sizes, "--in", path(dir / "x.rec"), "--in-format", format,
+                             "--out", path(dir / "back.bin"), "--out-format", "bin"});
+                ASSERT_EQ(l.code, 0) << l.err;
+                EXPECT_EQ(zelmo::test::readFile(dir / "back.bin"), bytes)
+                    << size << " " << format << " optimize " << optimize;
+            }
+        }
+    }
+}
+
+TEST_F(ConvertCommand, OffsetsFillAndLogicDevices) {
+    TempDir dir;
+    zelmo::test::writeFile(dir / "a.hex", ":0400100001020304E2\r\n:00000001FF\r\n");
+    const CliRun r = convert({"--sizes", "0x20,0,0,0,0", "--in", path(dir / "a.hex"),
+                              "--file-offset", "0x10", "--buffer-offset", "2", "--fill", "00",
+                              "--out", path(dir / "o.bin"), "--out-format", "bin"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "4 bytes loaded from file.\n32 bytes saved to file.\n");
+    std::string expect(32, '\0');
+    expect.replace(2, 4, "\x01\x02\x03\x04");
+    EXPECT_EQ(zelmo::test::readFile(dir / "o.bin"), expect);
+
+    // A logic device always loads its fuse map; --memory B writes the test vectors.
+    zelmo::test::writeFile(dir / "a.jed",
+                           std::string("\x02*QF8*QP4*QV1*L0000 10110000*V0001 01HL*\x03") + "0000");
+    const QStringList device{"--sizes", "8,96,0,0,0", "--type", "5", "--pins", "4"};
+    const CliRun b =
+        convert(device + QStringList{"--memory", "B", "--in", path(dir / "a.jed"), "--out",
+                                     path(dir / "v.bin"), "--out-format", "bin"});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(b.out, "8 fuses, 1 test vectors loaded.\n96 bytes saved to file.\n");
+    EXPECT_EQ(zelmo::test::readFile(dir / "v.bin"), "01HL" + std::string(92, '\xFF'));
+    const CliRun j = convert(device + QStringList{"--in", path(dir / "a.jed"), "--out",
+                                                  path(dir / "b.jed"), "--out-format", "jedec"});
+    ASSERT_EQ(j.code, 0) << j.err;
+    EXPECT_NE(zelmo::test::readFile(dir / "b.jed").find("L0000 10110000*\nV0001 01HL*\n"),
+              std::string::npos);
+}
+
+TEST_F(ConvertCommand, ExitCodes) {
+    TempDir dir;
+    zelmo::test::writeFile(dir / "bad.hex", ":0400100001020304E3\r\n:00000001FF\r\n");
+    const QString sizes = "64,0,0,0,0";
+    struct Case {
+        QStringList args;
+        int code;
+        const char* err; // start of stderr
+    };
+    const Case cases[] = {
+        {{"--sizes", sizes, "--in", path(dir / "bad.hex")},
+         1,
+         "Incorrect Hex file. Checksum error."},
+        {{"--sizes", sizes, "--in", path(dir / "none.bin")}, 1, "Couldn't open file."},
+        {{"--sizes", sizes, "--in", path(dir / "bad.hex"), "--in-format", "bin", "--out",
+          path(dir / "no/such/x.bin"), "--out-format", "bin"},
+         1,
+         "Couldn't save file."},
+        {{"--sizes", sizes}, 2, "zelmo2-cli convert: --in"},
+        {{"--in", path(dir / "bad.hex")}, 2, "zelmo2-cli convert: --device"},
+        {{"--sizes", sizes, "--in", "x", "--in-format", "elf"}, 2, "zelmo2-cli convert: 'elf'"},
+        {{"--sizes", sizes, "--in", "x", "--out", "y"}, 2, "zelmo2-cli convert: --out and"},
+        {{"--sizes", sizes, "--in", "x", "--memory", "E"}, 2, "zelmo2-cli convert: 'E'"},
+        {{"--sizes", sizes, "--in", "x", "--memory", "B"}, 2, "zelmo2-cli convert: memory B"},
+        {{"--sizes", sizes, "--in", "x", "--fill", "100"}, 2, "zelmo2-cli convert: '100'"},
+        {{"--sizes", sizes, "--in", "x", "--file-offset", "0xZZ"}, 2, "zelmo2-cli convert: '0xZZ'"},
+        {{"--sizes", sizes, "--in", "x", "--bogus", "1"}, 2, "zelmo2-cli convert: unknown option"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = convert(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString() << "\n" << r.err;
+        EXPECT_EQ(r.err.rfind(c.err, 0) == 0 ||
+                      r.err.find(std::string("\n") + c.err) != std::string::npos,
+                  true)
+            << r.err;
+    }
+}
+
+} // namespace
