@@ -43,7 +43,7 @@ function(zelmo_test_suite name)
                                                   ${CMAKE_BINARY_DIR}/tests)
     # One variable only: the discovery script splits a list-valued property into separate
     # arguments, which would shift every property after it. The test main sets the rest.
-    gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "ZELMO_BIN_DIR=${ZELMO_BIN_DIR}" TIMEOUT 600 LABELS "${ARG_LABELS}")
 endfunction()
 
