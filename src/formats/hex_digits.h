@@ -4,7 +4,9 @@
 // writers. A lookup per character keeps the hot loops free of range comparisons.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace zelmo::formats {
 
@@ -43,6 +45,40 @@ inline std::uint8_t hexValue(char c) {
 
 inline bool isLineBreak(char c) {
     return c == '\r' || c == '\n';
+}
+
+// The bytes of a run of hexadecimal digit pairs in a record line.
+struct DigitPairs {
+    const char* next = nullptr; // the first character after the run
+    std::size_t count = 0;      // bytes decoded
+    unsigned sum = 0;           // their sum, for the record checksum
+};
+
+// Decodes digit pairs from `q` into `bytes` until a character that is not a hexadecimal digit,
+// a lone last digit, the end of the text or a full `bytes`.
+inline DigitPairs decodeDigitPairs(const char* q, const char* end, std::span<std::uint8_t> bytes) {
+    DigitPairs run;
+    while (end - q >= 2 && run.count < bytes.size()) {
+        const unsigned hi = kHexValue[static_cast<unsigned char>(q[0])];
+        const unsigned lo = kHexValue[static_cast<unsigned char>(q[1])];
+        if ((hi | lo) > 15) {
+            break;
+        }
+        const unsigned b = (hi << 4) | lo;
+        bytes[run.count++] = static_cast<std::uint8_t>(b);
+        run.sum += b;
+        q += 2;
+    }
+    run.next = q;
+    return run;
+}
+
+// The first line break at or after `p`, or `end`.
+inline const char* findLineEnd(const char* p, const char* end) {
+    while (p < end && !isLineBreak(*p)) {
+        ++p;
+    }
+    return p;
 }
 
 } // namespace zelmo::formats

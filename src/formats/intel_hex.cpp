@@ -57,27 +57,13 @@ ParseStep IntelHexReader::parse(std::span<const char> text, bool last, std::size
         progress_.update(consumedBefore_ + static_cast<std::uint64_t>(line - begin));
 
         // The run of digit pairs after the colon; anything after it on the line is ignored.
-        std::size_t nb = 0;
-        unsigned sum = 0;
-        const char* q = line;
-        if (q < end && *q == ':') {
-            ++q;
-            while (end - q >= 2 && nb < bytes.size()) {
-                const unsigned hi = kHexValue[static_cast<unsigned char>(q[0])];
-                const unsigned lo = kHexValue[static_cast<unsigned char>(q[1])];
-                if ((hi | lo) > 15) {
-                    break;
-                }
-                const unsigned b = (hi << 4) | lo;
-                bytes[nb++] = static_cast<std::uint8_t>(b);
-                sum += b;
-                q += 2;
-            }
+        DigitPairs run{line, 0, 0};
+        if (line < end && *line == ':') {
+            run = decodeDigitPairs(line + 1, end, bytes);
         }
-        const char* e = q;
-        while (e < end && !isLineBreak(*e)) {
-            ++e;
-        }
+        const std::size_t nb = run.count;
+        const unsigned sum = run.sum;
+        const char* e = findLineEnd(run.next, end);
         if (static_cast<std::size_t>(e - line) > kMaxLine) {
             return fail("Incorrect Hex file.");
         }

@@ -64,27 +64,13 @@ ParseStep SRecordReader::parse(std::span<const char> text, bool last, std::size_
         if (isS && end - line >= 2) {
             type = hexValue(line[1]);
         }
-        std::size_t nb = 0;
-        unsigned sum = 0;
-        const char* q = line;
+        DigitPairs run{line, 0, 0};
         if (type >= 1 && type <= 3) {
-            q += 2;
-            while (end - q >= 2 && nb < bytes.size()) {
-                const unsigned hi = kHexValue[static_cast<unsigned char>(q[0])];
-                const unsigned lo = kHexValue[static_cast<unsigned char>(q[1])];
-                if ((hi | lo) > 15) {
-                    break;
-                }
-                const unsigned b = (hi << 4) | lo;
-                bytes[nb++] = static_cast<std::uint8_t>(b);
-                sum += b;
-                q += 2;
-            }
+            run = decodeDigitPairs(line + 2, end, bytes);
         }
-        const char* e = q;
-        while (e < end && !isLineBreak(*e)) {
-            ++e;
-        }
+        const std::size_t nb = run.count;
+        unsigned sum = run.sum;
+        const char* e = findLineEnd(run.next, end);
         if (static_cast<std::size_t>(e - line) > kMaxLine) {
             return fail("Incorrect S-Record file.");
         }

@@ -100,15 +100,18 @@ bool File::flush() {
     return fd_ >= 0 && ::fdatasync(fd_) == 0;
 }
 
-bool File::readAt(std::uint64_t position, std::span<std::uint8_t> bytes) const {
-    if (fd_ < 0) {
+namespace {
+// Repeats a positioned transfer until every byte has moved; false on an error or an early end.
+template <typename Byte, typename Transfer>
+bool transferAll(int fd, std::uint64_t position, std::span<Byte> bytes, Transfer transfer) {
+    if (fd < 0) {
         return false;
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::size_t want = std::min(bytes.size() - done, kMaxTransfer);
         const ssize_t n =
-            ::pread(fd_, bytes.data() + done, want, static_cast<off_t>(position + done));
+            transfer(fd, bytes.data() + done, want, static_cast<off_t>(position + done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -119,25 +122,14 @@ bool File::readAt(std::uint64_t position, std::span<std::uint8_t> bytes) const {
     }
     return true;
 }
+} // namespace
+
+bool File::readAt(std::uint64_t position, std::span<std::uint8_t> bytes) const {
+    return transferAll(fd_, position, bytes, ::pread);
+}
 
 bool File::writeAt(std::uint64_t position, std::span<const std::uint8_t> bytes) {
-    if (fd_ < 0) {
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t want = std::min(bytes.size() - done, kMaxTransfer);
-        const ssize_t n =
-            ::pwrite(fd_, bytes.data() + done, want, static_cast<off_t>(position + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return transferAll(fd_, position, bytes, ::pwrite);
 }
 
 bool File::append(std::span<const std::uint8_t> bytes) {

@@ -106,6 +106,40 @@ TEST_F(ConvertCommand, OffsetsFillAndLogicDevices) {
               std::string::npos);
 }
 
+// Catalogue devices come from the hardware library next to the program.
+TEST_F(ConvertCommand, CatalogueDevicesThroughRecordsAndBack) {
+    const char* binDir = std::getenv("ZELMO_BIN_DIR");
+    if (!std::filesystem::exists(std::string(binDir) + "/libhardware.so")) {
+        GTEST_SKIP() << "no hardware library in ZELMO_BIN_DIR";
+    }
+    TempDir dir;
+    struct Device {
+        const char* key;
+        unsigned size;
+    };
+    for (const Device d : {Device{"ATM:AT28C256:DIP28", 32768}, Device{"MCHP:24LC256:DIP8", 32768},
+                           Device{"ATM:AT27C512R:DIP28", 65536}}) {
+        std::mt19937 gen(d.size);
+        std::string bytes(d.size, '\0');
+        for (char& c : bytes) {
+            c = static_cast<char>(gen());
+        }
+        zelmo::test::writeFile(dir / "in.bin", bytes);
+        // The input format is guessed from the file name, as production scripts rely on.
+        for (const auto& [format, name] : {std::pair{"hex", "x.hex"}, std::pair{"srec", "x.s19"}}) {
+            const CliRun s = convert({"--device", d.key, "--in", path(dir / "in.bin"), "--out",
+                                      path(dir / name), "--out-format", format, "--optimize"});
+            ASSERT_EQ(s.code, 0) << d.key << " " << s.err;
+            const CliRun l = convert({"--device", d.key, "--in", path(dir / name), "--out",
+                                      path(dir / "back.bin"), "--out-format", "bin"});
+            ASSERT_EQ(l.code, 0) << d.key << " " << l.err;
+            EXPECT_TRUE(zelmo::test::readFile(dir / "back.bin") == bytes) << d.key << " " << format;
+        }
+    }
+    const CliRun unknown = convert({"--device", "ATM:NOSUCHCHIP:DIP28", "--in", "x"});
+    EXPECT_EQ(unknown.code, 2) << unknown.err;
+}
+
 TEST_F(ConvertCommand, ExitCodes) {
     TempDir dir;
     zelmo::test::writeFile(dir / "bad.hex", ":0400100001020304E3\r\n:00000001FF\r\n");
