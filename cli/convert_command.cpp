@@ -2,6 +2,7 @@
 // own load engine, and optionally saves one memory of it in another format. Production scripts
 // call it, so its options and exit codes stay as they are.
 
+#include "app/release.h"
 #include "catalogue_lookup.h"
 #include "command.h"
 #include "formats/file_engine.h"
@@ -244,9 +245,7 @@ int runConvert(const QStringList& args) {
 
     formats::TFile engine;
     engine.Descriptor = descriptor;
-    TProject stamp;
-    stamp.SetBuildDay(__DATE__, __TIME__);
-    engine.BuildDay = stamp.BuildDay;
+    ParseBuildDay(BuildDateText(), BuildTimeText(), engine.BuildDay);
     engine.Targets[0] = &set;
     engine.Memory = static_cast<std::uint8_t>(loadMemory);
     FileEntryPtr entry =
