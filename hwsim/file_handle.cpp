@@ -1,5 +1,7 @@
 #include "file_handle.h"
 
+#include "platform/file_io.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <vector>
@@ -49,35 +51,11 @@ bool FileHandle::writeAt(std::uint64_t position, std::span<const std::uint8_t> b
 }
 
 bool readAt(int fd, std::uint64_t position, std::span<std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done,
-                                  static_cast<off_t>(position + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return zelmo::platform::readAt(fd, position, bytes);
 }
 
 bool writeAt(int fd, std::uint64_t position, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                                   static_cast<off_t>(position + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return zelmo::platform::writeAt(fd, position, bytes);
 }
 
 std::int64_t fileSize(int fd) {

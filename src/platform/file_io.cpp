@@ -124,12 +124,20 @@ bool transferAll(int fd, std::uint64_t position, std::span<Byte> bytes, Transfer
 }
 } // namespace
 
+bool readAt(int fd, std::uint64_t position, std::span<std::uint8_t> bytes) {
+    return transferAll(fd, position, bytes, ::pread);
+}
+
+bool writeAt(int fd, std::uint64_t position, std::span<const std::uint8_t> bytes) {
+    return transferAll(fd, position, bytes, ::pwrite);
+}
+
 bool File::readAt(std::uint64_t position, std::span<std::uint8_t> bytes) const {
-    return transferAll(fd_, position, bytes, ::pread);
+    return platform::readAt(fd_, position, bytes);
 }
 
 bool File::writeAt(std::uint64_t position, std::span<const std::uint8_t> bytes) {
-    return transferAll(fd_, position, bytes, ::pwrite);
+    return platform::writeAt(fd_, position, bytes);
 }
 
 bool File::append(std::span<const std::uint8_t> bytes) {

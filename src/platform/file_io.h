@@ -81,6 +81,11 @@ private:
     bool valid_ = false;
 };
 
+// Positioned transfers of a whole span on a descriptor the caller owns; false unless every byte
+// moved.
+bool readAt(int fd, std::uint64_t position, std::span<std::uint8_t> bytes);
+bool writeAt(int fd, std::uint64_t position, std::span<const std::uint8_t> bytes);
+
 // Bytes available to an unprivileged user on the volume holding `path`, or -1.
 std::int64_t freeDiskSpace(const std::filesystem::path& path);
 
