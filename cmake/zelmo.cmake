@@ -70,3 +70,13 @@ function(zelmo_fuzzer name)
     set_target_properties(fuzz_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
                                                   ${CMAKE_BINARY_DIR}/fuzz)
 endfunction()
+
+# zelmo_add_subfolders(): adds every folder below the current one that has a CMakeLists.txt.
+function(zelmo_add_subfolders)
+    file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    foreach(dir ${entries})
+        if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()
