@@ -38,32 +38,43 @@ BindResult symbolFailure(const LibraryFile& library, const QString& symbol, bool
     return result;
 }
 
+// Loads the hardware library and fills a table of entry points through `resolveAll`, which
+// names the first missing required one; the library is unloaded again when one is missing.
+template <typename Api, typename ResolveAll>
+BindResult bindTable(LibraryFile& library, const QString& appDir, bool terminate, Api& api,
+                     ResolveAll resolveAll) {
+    if (library.load(appDir, QLatin1String(kHardwareLibraryFile)) != LibraryFile::Outcome::Loaded) {
+        return loadFailure(library, terminate);
+    }
+    Api resolved;
+    QString missing;
+    resolveAll(resolved, missing);
+    if (!missing.isEmpty()) {
+        BindResult result = symbolFailure(library, missing, terminate);
+        library.unload();
+        return result;
+    }
+    api = resolved;
+    BindResult result;
+    result.ok = true;
+    return result;
+}
+
 } // namespace
 
 BindResult HardwareBinding::bind(const QString& appDir) {
     release();
-    if (library_.load(appDir, QLatin1String(kHardwareLibraryFile)) !=
-        LibraryFile::Outcome::Loaded) {
-        return loadFailure(library_, true);
-    }
-    HardwareEntryPoints api;
-    QString missing;
+    const BindResult result =
+        bindTable(library_, appDir, true, api_, [this](HardwareEntryPoints& api, QString& missing) {
 #define ZELMO_HW_REQUIRED(base) resolveInto(library_, ZM_SYMBOL(base), api.base, missing, true);
 #define ZELMO_HW_OPTIONAL(base) resolveInto(library_, ZM_SYMBOL(base), api.base, missing, false);
-    ZM_STARTUP_ENTRY_POINTS(ZELMO_HW_REQUIRED)
-    ZM_SCAN_ENTRY_POINTS(ZELMO_HW_OPTIONAL)
-    ZM_OPTIONAL_ENTRY_POINTS(ZELMO_HW_OPTIONAL)
+            ZM_STARTUP_ENTRY_POINTS(ZELMO_HW_REQUIRED)
+            ZM_SCAN_ENTRY_POINTS(ZELMO_HW_OPTIONAL)
+            ZM_OPTIONAL_ENTRY_POINTS(ZELMO_HW_OPTIONAL)
 #undef ZELMO_HW_REQUIRED
 #undef ZELMO_HW_OPTIONAL
-    if (!missing.isEmpty()) {
-        BindResult result = symbolFailure(library_, missing, true);
-        library_.unload();
-        return result;
-    }
-    api_ = api;
-    bound_ = true;
-    BindResult result;
-    result.ok = true;
+        });
+    bound_ = result.ok;
     return result;
 }
 
@@ -75,24 +86,13 @@ void HardwareBinding::release() {
 
 BindResult OperationBinding::bind(const QString& appDir) {
     release();
-    if (library_.load(appDir, QLatin1String(kHardwareLibraryFile)) !=
-        LibraryFile::Outcome::Loaded) {
-        return loadFailure(library_, false);
-    }
-    OperationEntryPoints api;
-    QString missing;
+    const BindResult result = bindTable(library_, appDir, false, api_,
+                                        [this](OperationEntryPoints& api, QString& missing) {
 #define ZELMO_HW_REQUIRED(base) resolveInto(library_, ZM_SYMBOL(base), api.base, missing, true);
-    ZM_OPERATION_ENTRY_POINTS(ZELMO_HW_REQUIRED)
+                                            ZM_OPERATION_ENTRY_POINTS(ZELMO_HW_REQUIRED)
 #undef ZELMO_HW_REQUIRED
-    if (!missing.isEmpty()) {
-        BindResult result = symbolFailure(library_, missing, false);
-        library_.unload();
-        return result;
-    }
-    api_ = api;
-    bound_ = true;
-    BindResult result;
-    result.ok = true;
+                                        });
+    bound_ = result.ok;
     return result;
 }
 
