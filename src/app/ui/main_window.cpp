@@ -1,5 +1,7 @@
 #include "app/ui/main_window.h"
 
+#include "operations/library_startup.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -41,6 +43,12 @@ TfMain::TfMain(const BuildDayBytes& buildDay, QWidget* parent)
     setWindowTitle(caption);
     SetStatusMessage(caption);
     resize(900, 600);
+}
+
+TfMain::~TfMain() {
+    if (hardware_.isBound()) {
+        hardware_.api().ZmFree();
+    }
 }
 
 void TfMain::CreateMenus() {
@@ -90,6 +98,27 @@ void TfMain::Initialize() {
     if (ReleaseIsOutdated(buildDay_, QDateTime::currentDateTimeUtc())) {
         AddLog(lkWarning, QString::fromLatin1(kReleaseAgeWarning));
     }
+
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const LibraryStartup startup = StartLibraries(appDir, 0, hardware_, remote_);
+    for (const QString& line : startup.Log) {
+        AddLog(lkPlain, line);
+    }
+    if (startup.Failed) {
+        QMessageBox::critical(this, QStringLiteral("Error"), startup.ErrorBoxText);
+        QCoreApplication::exit(1);
+        return;
+    }
+
+    AddLog(lkSection, QStringLiteral("Reading configuration files."));
+    const HardwareEntryPoints& api = hardware_.api();
+    const CatalogueLoadResult loaded =
+        LoadCatalogue({api.ZmGetVendorsDevices, api.ZmGetNoOfVendors, api.ZmGetNoOfDevices},
+                      CataloguePath(appDir), catalogue_);
+    for (const QString& line : loaded.Messages) {
+        AddLog(lkDetail, line);
+    }
+    AddLog(lkSection, QStringLiteral("Initialization done."));
 }
 
 } // namespace zelmo

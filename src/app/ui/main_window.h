@@ -5,6 +5,9 @@
 
 #include "app/message_log.h"
 #include "app/release.h"
+#include "catalogue/catalogue_list.h"
+#include "operations/hardware_binding.h"
+#include "operations/remote_binding.h"
 
 #include <QMainWindow>
 
@@ -18,6 +21,7 @@ class TfMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfMain(const BuildDayBytes& buildDay, QWidget* parent = nullptr);
+    ~TfMain() override;
 
     // Appends one entry to the log view (and the log file when it is on), then lets pending
     // events run so the view repaints during long work on the main thread.
@@ -28,7 +32,9 @@ public:
     QTextEdit* LogView() const { return reLog; }
 
 public slots:
-    // Runs once, at the first idle moment after the window is shown.
+    // Runs once, at the first idle moment after the window is shown: reports the release, binds
+    // the hardware library (and the remote-control library when present) and has the hardware
+    // library read the device catalogue. A missing or incomplete library ends the application.
     void Initialize();
 
 private:
@@ -41,6 +47,9 @@ private:
     QTextEdit* reLog = nullptr;
     QLabel* lStatus = nullptr;
     bool initialized_ = false;
+    HardwareBinding hardware_;
+    RemoteControlBinding remote_;
+    CCatalogue catalogue_;
 };
 
 } // namespace zelmo
