@@ -1,5 +1,7 @@
 #include "formats/srecord.h"
 
+#include "record_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -154,33 +156,15 @@ TEST_P(SRecordRead, StoresAndReports) {
     EXPECT_EQ(a, b);
 
     for (std::size_t piece : {1u, 3u, 17u}) {
-        std::vector<std::uint8_t> m(c.memSize, 0xEE);
-        const std::vector<std::span<std::uint8_t>> one{m};
-        SRecordReader reader(one, {c.memSize, c.bufferOffset, c.fileOffset});
-        std::string pending;
-        ParseStep step = ParseStep::More;
-        for (std::size_t at = 0; step == ParseStep::More;) {
-            const std::size_t n = std::min(piece, c.text.size() - at);
-            pending.append(c.text, at, n);
-            at += n;
-            std::size_t consumed = 0;
-            step = reader.parse(pending, at == c.text.size(), consumed);
-            pending.erase(0, consumed);
-        }
-        EXPECT_EQ(reader.message(), message) << "piece " << piece;
-        EXPECT_EQ(m, a) << "piece " << piece;
+        const auto run = test::feedInPieces<SRecordReader>(
+            c.text, {c.memSize, c.bufferOffset, c.fileOffset}, piece);
+        EXPECT_EQ(run.message, message) << "piece " << piece;
+        EXPECT_EQ(run.memory, a) << "piece " << piece;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SRecordRead, testing::ValuesIn(srecCases()), [](const auto& info) {
-    std::string n = info.param.name;
-    for (char& ch : n) {
-        if (!std::isalnum(static_cast<unsigned char>(ch))) {
-            ch = '_';
-        }
-    }
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, SRecordRead, testing::ValuesIn(srecCases()),
+                         [](const auto& info) { return test::caseName(info.param.name); });
 
 std::string write(const std::vector<std::uint8_t>& memory, bool optimize,
                   std::uint64_t* written = nullptr) {
