@@ -6,7 +6,7 @@
 // stops the vendor or device part it belongs to and is reported with its line number, so the
 // library can still deliver the other list.
 
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 
 #include <array>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // arguments, finds the programmer of its port and hands the work to it; nothing here throws
 // across the interface.
 
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 
 #include "library_state.h"
 #include "text_util.h"

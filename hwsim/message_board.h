@@ -3,7 +3,7 @@
 // The messages the library holds for each context (a port, 0 for library-wide ones, or a
 // programmer's list position after a failed open), fetched one by one by _ZmGetMessage.
 
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 
 #include <cstdint>
 #include <map>

@@ -11,7 +11,7 @@
 //
 // Only the C++ standard library is used; every call is safe from several threads at once.
 
-#include "operations/remote_api.h"
+#include "abi/remote_api.h"
 
 #include <chrono>
 #include <cstdio>

@@ -5,7 +5,7 @@
 // walks each list bounded by its count (a link beyond the count is never followed) and never
 // frees them.
 
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 
 #include <QString>
 

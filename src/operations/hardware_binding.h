@@ -12,7 +12,7 @@
 // carry the same messages but no terminate request: only that operation fails.
 
 #include "operations/bind_result.h"
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 #include "operations/library_file.h"
 
 #include <QString>

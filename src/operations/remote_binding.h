@@ -6,7 +6,7 @@
 
 #include "operations/bind_result.h"
 #include "operations/library_file.h"
-#include "operations/remote_api.h"
+#include "abi/remote_api.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 // folder and catalogue.
 
 #include "common/temp_dir.h"
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
 /* A stand-in for libhardware.so that exports the C interface with trivial bodies. The binding
  * tests build it several times into separate folders; FAKE_OMIT_<name> leaves one entry point
  * out, and FAKE_STATUS is what _ZmGetStatus answers so a test can tell which copy it reached. */
-#include "operations/hardware_api.h"
+#include "abi/hardware_api.h"
 
 #include <string.h>
 

@@ -1,5 +1,5 @@
 /* A remote-control library that lacks "Result": binding it must fail. */
-#include "operations/remote_api.h"
+#include "abi/remote_api.h"
 
 void Init(void) {}
 void Free(void) {}
