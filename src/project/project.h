@@ -57,6 +57,18 @@ using FileEntryPtr = std::shared_ptr<CFileEntry>;
 
 // Bookkeeping of one memory of a data set. Every writer of a buffer reports what it did through
 // one of the On... calls, so the rules live in one place.
+// Where the buffer view of one memory stands, kept in the device so that every device and memory
+// keeps its own place while the user switches. Addresses are bytes in the 8-, 16- and 32-bit
+// views and cells in the fuse-map and vector views.
+struct BufferViewState {
+    std::uint32_t TopRow = 0;   // first data row on screen, in rows of the current display mode
+    std::uint32_t Cursor = 0;   // address of the cursor cell (the lowest byte of a word)
+    std::uint32_t Anchor = 0;   // cursor position before the last left click
+    std::uint32_t SelStart = 0; // selected range, both inclusive; none when equal
+    std::uint32_t SelEnd = 0;
+};
+static_assert(sizeof(BufferViewState) == 20);
+
 struct MemoryState {
     std::uint8_t ChecksumValid = 0;
     std::uint32_t Checksum = 0;
@@ -118,7 +130,7 @@ public:
 
     DeviceDescriptor Descriptor{};
     std::uint8_t Linked = 0;
-    std::array<std::array<std::int32_t, 5>, kMemories> ViewState{};
+    std::array<BufferViewState, kMemories> ViewState{};
     std::array<BufferInfo, kMemories> Buffers{};
     std::uint8_t Editable = 0;
     std::array<std::unique_ptr<CDataSet>, kMaxDataSets> DataSets;
