@@ -5,7 +5,7 @@
 
 #include "catalogue/catalogue_list.h"
 #include "operations/hardware_binding.h"
-#include "project/device_records.h"
+#include "abi/device_records.h"
 
 #include <QString>
 

@@ -23,9 +23,10 @@ TEST_F(ProjectTest, IdsStayUniqueAndNonZeroInAFullProject) {
     for (int d = 0; d < kMaxDevices; ++d) {
         ASSERT_EQ(project.AddDevice(descriptor), d);
         for (int s = 0; s < kMaxDataSets; ++s) {
-            ASSERT_FALSE(project.AddDataSet(d, 3).empty()) << d << " " << s;
+            ASSERT_FALSE(project.AddDataSet(d, SwapInit::ResetAndFill).empty()) << d << " " << s;
         }
-        EXPECT_TRUE(project.AddDataSet(d, 3).empty()); // a 17th data set is refused
+        EXPECT_TRUE(
+            project.AddDataSet(d, SwapInit::ResetAndFill).empty()); // a 17th data set is refused
     }
     EXPECT_EQ(project.AddDevice(descriptor), -1); // and a 17th device
     EXPECT_EQ(project.DeviceCount, kMaxDevices);
@@ -57,7 +58,7 @@ TEST_F(ProjectTest, RequestedIdsAreUsedUnchanged) {
     EXPECT_EQ(project.Devices[0]->OptId, 0xABCD);
     EXPECT_TRUE(std::filesystem::exists(swapDir / "optABCD.swp"));
     EXPECT_EQ(project.Devices[0]->OptPath, qpath(swapDir / "optABCD.swp"));
-    ASSERT_EQ(project.AddDataSet(0, 3, 0x00E1, "Image"), "Image");
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0x00E1, "Image"), "Image");
     EXPECT_TRUE(std::filesystem::exists(swapDir / "buf00E1.swp"));
 }
 
@@ -80,20 +81,21 @@ TEST_F(ProjectTest, NewDeviceEntryFromDescriptor) {
 
 TEST_F(ProjectTest, DefaultNameTakesTheSmallestFreeNumber) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
-    EXPECT_EQ(project.AddDataSet(0, 3), "Data set 1");
-    EXPECT_EQ(project.AddDataSet(0, 3, 0, "Data set 3"), "Data set 3");
-    EXPECT_EQ(project.AddDataSet(0, 3), "Data set 2");
-    EXPECT_EQ(project.AddDataSet(0, 3), "Data set 4");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill), "Data set 1");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "Data set 3"), "Data set 3");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill), "Data set 2");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill), "Data set 4");
     // Given names are cut to 16 characters; an empty one counts as none.
-    EXPECT_EQ(project.AddDataSet(0, 3, 0, "ABCDEFGHIJKLMNOPQRST"), "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(project.AddDataSet(0, 3, 0, ""), "Data set 5");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "ABCDEFGHIJKLMNOPQRST"),
+              "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0, ""), "Data set 5");
 }
 
 TEST_F(ProjectTest, RestoreKeepsIntactSwapFilesAndRefillsMissingOnes) {
     const DeviceDescriptor descriptor = makeDescriptor({4, 2, 0, 0, 0});
     ASSERT_EQ(project.AddDevice(descriptor, 0x0101), 0);
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0x1111).empty());
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0x2222).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x1111).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x2222).empty());
     const std::uint8_t bytes[] = {1, 2, 3, 4};
     ASSERT_TRUE(project.Devices[0]->DataSets[0]->Write(0, 0, bytes));
     ASSERT_TRUE(project.Devices[0]->DataSets[1]->Write(0, 0, bytes));
@@ -103,9 +105,9 @@ TEST_F(ProjectTest, RestoreKeepsIntactSwapFilesAndRefillsMissingOnes) {
     ASSERT_TRUE(writeFile(swapDir / "buf3333.swp", std::string("\x05\x06\x07\x08\x09\x0A\x0B", 7)));
 
     ASSERT_EQ(project.AddDevice(descriptor, 0x0101), 0);
-    EXPECT_EQ(project.AddDataSet(0, 0, 0x1111, "Kept"), "Kept");
-    EXPECT_EQ(project.AddDataSet(0, 0, 0x2222, "Missing"), "Missing");
-    EXPECT_EQ(project.AddDataSet(0, 0, 0x3333, "Longer"), "Longer");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x1111, "Kept"), "Kept");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x2222, "Missing"), "Missing");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x3333, "Longer"), "Longer");
     EXPECT_EQ(bytesOf(swapDir / "buf1111.swp"), std::string("\x01\x02\x03\x04\xFF\xFF", 6));
     EXPECT_EQ(bytesOf(swapDir / "buf2222.swp"), std::string(6, '\xFF'));
     EXPECT_EQ(bytesOf(swapDir / "buf3333.swp"), std::string("\x05\x06\x07\x08\x09\x0A\x0B", 7));
@@ -119,14 +121,14 @@ TEST_F(ProjectTest, RestoreKeepsIntactSwapFilesAndRefillsMissingOnes) {
 TEST_F(ProjectTest, ResetFlagDiscardsOldContents) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
     // A card restore asks for a reset under a new id and writes the bytes itself.
-    ASSERT_EQ(project.AddDataSet(0, 1, 0, "Card"), "Card");
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::Reset, 0, "Card"), "Card");
     EXPECT_EQ(std::filesystem::file_size(swapFile(*project.Devices[0]->DataSets[0])), 0u);
     // A restore whose stored id is missing gets a whole buffer all the same.
-    ASSERT_EQ(project.AddDataSet(0, 0, 0, "No id"), "No id");
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::Keep, 0, "No id"), "No id");
     EXPECT_EQ(readFile(swapFile(*project.Devices[0]->DataSets[1])), std::string(4, '\xFF'));
     // A reset of a requested id refills the file.
     ASSERT_TRUE(writeFile(swapDir / "buf4444.swp", "old contents"));
-    ASSERT_FALSE(project.AddDataSet(0, 1, 0x4444).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::Reset, 0x4444).empty());
     EXPECT_EQ(readFile(swapDir / "buf4444.swp"), std::string(4, '\xFF'));
 }
 
@@ -172,7 +174,7 @@ TEST_F(ProjectTest, SlotsAreNeverRenumbered) {
     const DeviceDescriptor descriptor = makeDescriptor({4, 0, 0, 0, 0});
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(project.AddDevice(descriptor), i);
-        ASSERT_FALSE(project.AddDataSet(i, 3).empty());
+        ASSERT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
     }
     const QString firstOpt = project.Devices[0]->OptPath;
     const QString firstSwap = project.Devices[0]->DataSets[0]->SwapPath;
@@ -195,7 +197,7 @@ TEST_F(ProjectTest, SlotsAreNeverRenumbered) {
 TEST_F(ProjectTest, RemovingADataSetKeepsTheSelectionOnTheSameDataSet) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
     for (int i = 0; i < 4; ++i) {
-        ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+        ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     }
     CDevice& device = *project.Devices[0];
     CDataSet* third = device.DataSets[2].get();
@@ -267,7 +269,7 @@ TEST_F(ProjectTest, IncompleteDevicesAreTakenOutKeepingTheirFiles) {
     for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(project.AddDevice(descriptor), i);
         if (i == 1 || i == 3) {
-            ASSERT_FALSE(project.AddDataSet(i, 3).empty());
+            ASSERT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
         }
     }
     CDevice* fourth = project.Devices[3].get();
@@ -315,11 +317,11 @@ TEST_F(ProjectTest, MovesAndLinks) {
 TEST_F(ProjectTest, CancelledFillCreatesNoDataSet) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({1u << 20, 0, 0, 0, 0})), 0);
     Progress progress;
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0x0777, nullptr, &progress).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x0777, nullptr, &progress).empty());
     EXPECT_EQ(progress.text(), QStringLiteral("Allocating buffer (1.00 MB)"));
     EXPECT_EQ(progress.percent(), 100);
     progress.requestCancel();
-    EXPECT_TRUE(project.AddDataSet(0, 3, 0x0888, nullptr, &progress).empty());
+    EXPECT_TRUE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x0888, nullptr, &progress).empty());
     EXPECT_EQ(project.Devices[0]->DataSetCount, 1);
     EXPECT_FALSE(std::filesystem::exists(swapDir / "buf0888.swp"));
 }
@@ -333,14 +335,14 @@ TEST_F(ProjectTest, UnopenableFilesFailTheOperation) {
     project.SetSwapPath(qpath(swapDir.path()));
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
     std::filesystem::create_directory(swapDir / "buf5555.swp");
-    EXPECT_TRUE(project.AddDataSet(0, 3, 0x5555).empty());
+    EXPECT_TRUE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x5555).empty());
     EXPECT_EQ(project.Devices[0]->DataSetCount, 0);
 }
 
 TEST_F(ProjectTest, CloseAllDeletesOnlyWhenAsked) {
     EXPECT_EQ(project.CloseAll(true), -1);
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
-    ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     project.ProjectFileName = QStringLiteral("/x/p.zlp");
     project.ActiveDevice = 0;
     const QString opt = project.Devices[0]->OptPath;
