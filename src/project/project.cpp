@@ -36,11 +36,15 @@ std::mt19937& idGenerator() {
 // random draws keep hitting present files, the ids are walked in order; a folder holding every
 // name gives the first id the project does not use (the project holds at most 256 ids).
 template <typename Used>
-std::uint16_t drawId(Used used, const QString& folder, QString (*fileName)(std::uint16_t)) {
+std::uint16_t drawId(const std::function<std::uint16_t()>& source, Used used, const QString& folder,
+                     QString (*fileName)(std::uint16_t)) {
     const auto present = [&](std::uint16_t id) { return QFile::exists(folder + fileName(id)); };
     std::uniform_int_distribution<unsigned> distribution(1, 0xFFFF);
     for (int attempt = 0; attempt < 256; ++attempt) {
-        const auto id = static_cast<std::uint16_t>(distribution(idGenerator()));
+        const auto id = source ? source() : static_cast<std::uint16_t>(distribution(idGenerator()));
+        if (id == 0) {
+            continue;
+        }
         if (!used(id) && !present(id)) {
             return id;
         }
@@ -165,7 +169,7 @@ int TProject::AddDevice(const DeviceDescriptor& descriptor, std::uint16_t reques
     // option file would share their counters and description.
     std::uint16_t optId = requestedOptId;
     if (optId == 0 || used(optId)) {
-        optId = drawId(used, folder, &OptionFileName);
+        optId = drawId(IdSource, used, folder, &OptionFileName);
         if (requestedOptId != 0 && redrawn != nullptr) {
             *redrawn = {requestedOptId, optId};
         }
@@ -220,7 +224,7 @@ std::string TProject::AddDataSet(int device, SwapInit init, std::uint16_t reques
     // the other's buffers: a stored id that is already taken is drawn anew.
     std::uint16_t swapId = requestedSwapId;
     if (swapId == 0 || used(swapId)) {
-        swapId = drawId(used, folder, &SwapFileName);
+        swapId = drawId(IdSource, used, folder, &SwapFileName);
         if (requestedSwapId != 0 && redrawn != nullptr) {
             *redrawn = {requestedSwapId, swapId};
         }

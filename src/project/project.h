@@ -360,6 +360,9 @@ public:
 
     // Why the last StoreSwapFiles or TakeSwapFiles failed.
     QString LastError;
+    // Where new ids come from: empty for the pseudo-random generator; a test may hand in its
+    // own sequence. Draws of 0 are skipped.
+    std::function<std::uint16_t()> IdSource;
 
 private:
     void removeDeviceAt(int device, bool deleteOptionFile);

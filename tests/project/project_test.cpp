@@ -4,8 +4,11 @@
 #include "project/option_file.h"
 #include "serialization/serialization.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -375,4 +378,94 @@ TEST(BuildDay, ParsesCompilerDateAndTime) {
         EXPECT_EQ(project.SetBuildDay(date, time), 0);
     }
     EXPECT_EQ(project.BuildDay, (std::array<std::uint8_t, 4>{6, 9, 2, 3})); // unchanged
+}
+
+TEST_F(ProjectTest, StoredIdsThatAreTakenAreDrawnAnew) {
+    // A project file naming one option file and one swap file twice.
+    const DeviceDescriptor descriptor = makeDescriptor({4, 0, 0, 0, 0});
+    IdRedrawn redrawn;
+    ASSERT_EQ(project.AddDevice(descriptor, 0x0042, &redrawn), 0);
+    EXPECT_EQ(redrawn.Requested, 0); // the first one keeps its id
+    ASSERT_EQ(project.AddDevice(descriptor, 0x0042, &redrawn), 1);
+    EXPECT_EQ(redrawn.Requested, 0x0042);
+    EXPECT_EQ(redrawn.Drawn, project.Devices[1]->OptId);
+    EXPECT_NE(project.Devices[1]->OptId, 0x0042);
+
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x0777, "First"), "First");
+    redrawn = {};
+    ASSERT_EQ(project.AddDataSet(1, SwapInit::Keep, 0x0777, "Second", nullptr, &redrawn), "Second");
+    const CDataSet& second = *project.Devices[1]->DataSets[0];
+    EXPECT_EQ(redrawn.Requested, 0x0777);
+    EXPECT_EQ(redrawn.Drawn, second.SwapId);
+    EXPECT_NE(second.SwapId, 0x0777);
+    // Removing the second device leaves the first one's buffer in place.
+    const std::uint8_t bytes[] = {1, 2, 3, 4};
+    ASSERT_TRUE(project.Devices[0]->DataSets[0]->Write(0, 0, bytes));
+    ASSERT_TRUE(project.RemoveDevice(1));
+    EXPECT_EQ(readFile(swapDir / "buf0777.swp"), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_TRUE(std::filesystem::exists(swapDir / "opt0042.swp"));
+}
+
+TEST_F(ProjectTest, DrawnIdsAvoidFilesLeftInTheSwapFolder) {
+    // Stale files of an earlier project under the first ids the generator hands out.
+    ASSERT_TRUE(writeFile(swapDir / "opt0005.swp", std::string(1024, 'x')));
+    ASSERT_TRUE(writeFile(swapDir / "buf0006.swp", "old"));
+    std::vector<std::uint16_t> draws{5, 6, 7, 6, 8};
+    project.IdSource = [&draws, i = std::size_t{0}]() mutable { return draws[i++ % draws.size()]; };
+    ASSERT_EQ(project.AddCompleteDevice(makeDescriptor({4, 0, 0, 0, 0})).Slot, 0);
+    EXPECT_EQ(project.Devices[0]->OptId, 6);               // 5 has a file
+    EXPECT_EQ(project.Devices[0]->DataSets[0]->SwapId, 7); // 6 has a file
+    EXPECT_EQ(readFile(swapDir / "opt0005.swp"), std::string(1024, 'x'));
+    EXPECT_EQ(readFile(swapDir / "buf0006.swp"), "old");
+    // When every draw is taken the ids are walked in order.
+    draws = {5};
+    ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 1);
+    EXPECT_EQ(project.Devices[1]->OptId, 1);
+}
+
+TEST_F(ProjectTest, IndexesNeverPointOutsideTheArrays) {
+    ASSERT_EQ(project.AddCompleteDevice(makeDescriptor({4, 0, 0, 0, 0})).Slot, 0);
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
+    CDevice& device = *project.Devices[0];
+    // Values a corrupt project file could carry.
+    for (int bad : {-1, 2, 16, 1000}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(project.SetActiveDevice(bad));
+        EXPECT_FALSE(project.SelectDataSet(0, bad));
+        EXPECT_FALSE(project.ShowDataSet(0, bad));
+        if (bad != -1) {
+            EXPECT_FALSE(project.SetCompareTo(0, 0, bad)); // -1 is "none"
+        }
+        EXPECT_FALSE(project.SelectDataSet(bad, 0));
+    }
+    EXPECT_TRUE(project.SetCompareTo(0, 0, 1));
+    EXPECT_TRUE(project.SetCompareTo(0, 0, -1));
+    EXPECT_EQ(project.ActiveDevice, 0);
+    EXPECT_EQ(device.SelectedDataSet, 0);
+    // An index written past the setters still reads as no data set, never as a wild pointer.
+    device.ShownDataSet = 40;
+    device.SelectedDataSet = -3;
+    EXPECT_EQ(device.Shown(), nullptr);
+    EXPECT_EQ(device.Selected(), nullptr);
+    project.ActiveDevice = 17;
+    EXPECT_EQ(project.Active(), nullptr);
+    project.ActiveDevice = 0;
+    device.ShownDataSet = 0;
+    device.SelectedDataSet = 0;
+}
+
+TEST_F(ProjectTest, EmptySwapPathMeansTheTemporaryFolder) {
+    TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.path());
+    project.SetSwapPath(QString());
+    const AddDeviceResult added = project.AddCompleteDevice(makeDescriptor({4, 0, 0, 0, 0}));
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(added.Slot, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(work.path())) << "nothing in the current directory";
+    const QString temp = QFileInfo(QDir::tempPath()).canonicalFilePath() + "/";
+    EXPECT_EQ(project.Devices[0]->OptPath,
+              temp + QString::asprintf("opt%04X.swp", project.Devices[0]->OptId));
+    EXPECT_TRUE(QFile::exists(project.Devices[0]->DataSets[0]->SwapPath));
+    EXPECT_TRUE(project.Devices[0]->DataSets[0]->SwapPath.startsWith(temp));
 }
