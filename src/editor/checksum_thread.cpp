@@ -54,11 +54,13 @@ TChecksumThread::TChecksumThread(CExecutor& executor, CDataSet& dataSet, int mem
 
 void TChecksumThread::run() {
     results_ = computeFileChecksums(file_, start_, length_, calculatorMode_, progress_);
-    if (!calculatorMode_ && memory_ >= 0 && memory_ < kMemories) {
-        executor_.Run([this] {
+    // The run ends on the main thread: the buffer checksum is stored there, and the results are
+    // handed over there in either mode.
+    executor_.Run([this] {
+        if (!calculatorMode_ && memory_ >= 0 && memory_ < kMemories) {
             dataSet_.Memories[static_cast<std::size_t>(memory_)].OnChecksum(results_.Sum);
-        });
-    }
+        }
+    });
 }
 
 std::uint32_t refreshBufferChecksum(CDataSet& dataSet, int memory, Progress* progress) {

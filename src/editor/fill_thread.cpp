@@ -201,6 +201,8 @@ void TFillThread::run() {
     std::vector<CDataSet*> targets;
     // Reads the project on the main thread: the data set, its linked copies and the order.
     executor_.Run([&] {
+        // Set here, on the main thread, so a refused run has its outcome where it is read.
+        outcome_ = Result::failure(QStringLiteral("Invalid range."));
         CDevice* active = project_.DeviceAt(request_.Device);
         CDataSet* ds = active != nullptr ? active->DataSetAt(request_.DataSet) : nullptr;
         if (ds == nullptr || m < 0 || m >= kMemories) {
@@ -230,7 +232,6 @@ void TFillThread::run() {
         order.BufferSize = static_cast<std::uint32_t>(size);
     });
     if (targets.empty()) {
-        outcome_ = Result::failure(QStringLiteral("Invalid range."));
         return;
     }
     order.Value = request_.Value;
