@@ -411,28 +411,27 @@ bool TProject::SetActiveDevice(int device) {
     return true;
 }
 
-bool TProject::SelectDataSet(int device, int dataSet) {
+bool TProject::setDataSetIndex(int device, int dataSet, std::int32_t CDevice::*index,
+                               void (CProjectNotifier::*changed)(int, int)) {
     CDevice* entry = DeviceAt(device);
     if (entry == nullptr || entry->DataSetAt(dataSet) == nullptr) {
         return false;
     }
-    if (entry->SelectedDataSet != dataSet) {
-        entry->SelectedDataSet = dataSet;
-        emit Notifier.DataSetSelected(device, dataSet);
+    if (entry->*index != dataSet) {
+        entry->*index = dataSet;
+        (Notifier.*changed)(device, dataSet);
     }
     return true;
 }
 
+bool TProject::SelectDataSet(int device, int dataSet) {
+    return setDataSetIndex(device, dataSet, &CDevice::SelectedDataSet,
+                           &CProjectNotifier::DataSetSelected);
+}
+
 bool TProject::ShowDataSet(int device, int dataSet) {
-    CDevice* entry = DeviceAt(device);
-    if (entry == nullptr || entry->DataSetAt(dataSet) == nullptr) {
-        return false;
-    }
-    if (entry->ShownDataSet != dataSet) {
-        entry->ShownDataSet = dataSet;
-        emit Notifier.DataSetShown(device, dataSet);
-    }
-    return true;
+    return setDataSetIndex(device, dataSet, &CDevice::ShownDataSet,
+                           &CProjectNotifier::DataSetShown);
 }
 
 bool TProject::SetCompareTo(int device, int dataSet, int compareTo) {

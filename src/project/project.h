@@ -367,6 +367,8 @@ public:
 private:
     void removeDeviceAt(int device, bool deleteOptionFile);
     void takeOutDevice(int device);
+    bool setDataSetIndex(int device, int dataSet, std::int32_t CDevice::*index,
+                         void (CProjectNotifier::*changed)(int, int));
 };
 
 } // namespace zelmo
