@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstring>
+#include <limits>
 
 namespace zelmo {
 
@@ -21,14 +22,27 @@ QStringList fieldItems(const QString& field) {
     return text.split(QLatin1Char(','));
 }
 
-// An item's number, or 0 when it is not a (decimal) number.
+// An item's number, or 0 when it is not a (decimal) number. A run of digits too long for any
+// pin is still a number: it saturates, so validation sees it above the pin count instead of
+// taking it for "not a number" (which would store 0 and silently end the wiring entry).
 unsigned itemValue(const QString& item, bool* isNumber = nullptr) {
-    bool ok = false;
-    const unsigned value = item.trimmed().toUInt(&ok, 10);
-    if (isNumber != nullptr) {
-        *isNumber = ok;
+    const QString text = item.trimmed();
+    bool digits = !text.isEmpty();
+    unsigned value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            digits = false;
+            break;
+        }
+        const unsigned digit = static_cast<unsigned>(c.unicode() - u'0');
+        value = value > (std::numeric_limits<unsigned>::max() - digit) / 10
+                    ? std::numeric_limits<unsigned>::max()
+                    : value * 10 + digit;
     }
-    return ok ? value : 0;
+    if (isNumber != nullptr) {
+        *isNumber = digits;
+    }
+    return digits ? value : 0;
 }
 
 std::filesystem::path toPath(const QString& path) {
