@@ -1,6 +1,7 @@
 #include "catalogue/adapter_file.h"
 
 #include "catalogue/adapter_layout.h"
+#include "catalogue/catalogue_assets.h"
 #include "platform/file_io.h"
 
 #include <QDir>
@@ -77,10 +78,9 @@ AdapterReadResult classifyAdapterBytes(std::span<const std::uint8_t> bytes) {
 
 AdapterReadResult readAdapterFile(const QString& path,
                                   std::array<std::uint8_t, kAdapterImageSize>& image) {
-    if (path.isEmpty()) {
-        return AdapterReadResult::Unreadable;
-    }
-    const platform::File file = platform::File::open(toPath(path), platform::OpenMode::Read);
+    // Adapter files come from the application folder or wherever the user points: only a
+    // regular file is read, so a FIFO there never blocks.
+    const platform::File file = OpenApplicationFile(path);
     if (!file.isOpen() || file.size() != static_cast<std::int64_t>(kAdapterImageSize)) {
         return AdapterReadResult::Unreadable;
     }

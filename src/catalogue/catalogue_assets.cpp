@@ -1,11 +1,21 @@
 #include "catalogue/catalogue_assets.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zelmo {
 
 namespace {
+
+// A 100 x 100 bitmap at 32 bits per pixel with every optional header part is far below this.
+constexpr std::int64_t kMaxLogoBytes = 1 << 20;
 
 // A catalogue text used as a single file-name component: no separators, no "." or "..", so a
 // malformed catalogue cannot point outside its folder.
@@ -43,6 +53,38 @@ AdapterChoice AdapterChoiceFor(const QString& appDir, const DeviceDescriptor& de
     choice.UserSelected = !choice.GenericAvailable;
     choice.DisplayedPath = choice.GenericAvailable ? choice.GenericPath : QString();
     return choice;
+}
+
+platform::File OpenApplicationFile(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
+    }
+    const QByteArray native = QFile::encodeName(path);
+    // Without O_NONBLOCK the open of a FIFO would wait for a writer; a regular file ignores it.
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    platform::File file(fd);
+    struct stat st {};
+    if (!file.isOpen() || ::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return {};
+    }
+    return file;
+}
+
+QByteArray ReadLogoFile(const QString& path) {
+    const platform::File file = OpenApplicationFile(path);
+    const std::int64_t size = file.size();
+    if (!file.isOpen() || size <= 0 || size > kMaxLogoBytes) {
+        return {};
+    }
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (!file.readAt(0, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                  static_cast<std::size_t>(size)))) {
+        return {};
+    }
+    return bytes;
 }
 
 QString LogoPath(const QString& appDir, std::string_view vendorCode) {
