@@ -223,8 +223,10 @@ bool CMyIni::Write(const QString& section, const QString& key, const QString& va
     }
     // No written piece may hold the end tag that the loader looks for, or the document would
     // be cut short when read back.
+    // A section named like the root would be taken for the root itself: its end tag would end
+    // the document early and the whole file would no longer load.
     const QString rootEnd = EndTag(rootName_);
-    if ((QStringLiteral("<") + section + u'>').contains(rootEnd)) {
+    if (section == rootName_ || (QStringLiteral("<") + section + u'>').contains(rootEnd)) {
         return false;
     }
     if (key.startsWith(u'/') || key.contains(u"</") || value.contains(u"</")) {

@@ -259,7 +259,7 @@ TEST(SettingsDocument, RefusesWhatCouldNotBeReadBack) {
     const Case refused[] = {
         {"S", "a key", "v"},  {"S", "tab\tkey", "v"}, {"S", "K", "say \"hi\""}, {"S>", "K", "v"},
         {"S", "K", "x</S>y"}, {"S", "K", "x</R>"},    {"/R", "K", "v"},         {"S", "K</S>", "v"},
-        {"S", "/S>", "v"},    {"S", "/R>", "v"},
+        {"S", "/S>", "v"},    {"S", "/R>", "v"},      {"R", "K", "v"},
     };
     TempDir dir;
     const fs::path file = dir / "doc.ini";
