@@ -1,14 +1,10 @@
 #include "catalogue/catalogue_assets.h"
 
+#include "platform/regular_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zelmo {
 
@@ -59,18 +55,7 @@ platform::File OpenApplicationFile(const QString& path) {
     if (path.isEmpty()) {
         return {};
     }
-    const QByteArray native = QFile::encodeName(path);
-    // Without O_NONBLOCK the open of a FIFO would wait for a writer; a regular file ignores it.
-    int fd;
-    do {
-        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    platform::File file(fd);
-    struct stat st {};
-    if (!file.isOpen() || ::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return {};
-    }
-    return file;
+    return platform::openRegularFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
 }
 
 QByteArray ReadLogoFile(const QString& path) {

@@ -4,36 +4,17 @@
 #include "catalogue/adapter_file.h"
 #include "catalogue/catalogue_assets.h"
 
+#include "common/fifo.h"
 #include "common/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <future>
-
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace zelmo {
 namespace {
 
-using namespace std::chrono_literals;
-
-// Runs `read` on another thread and expects it back within a second. A read still blocked on the
-// FIFO then is released by opening the FIFO's other end, so the test fails instead of hanging.
-template <typename Read> auto returnsPromptly(const std::filesystem::path& fifo, Read read) {
-    auto pending = std::async(std::launch::async, read);
-    const bool prompt = pending.wait_for(1s) == std::future_status::ready;
-    if (!prompt) {
-        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0) {
-            ::close(writer);
-        }
-    }
-    EXPECT_TRUE(prompt) << fifo << " blocked the reader";
-    return pending.get();
-}
+using test::returnsPromptly;
 
 TEST(AppFolderFiles, FifoAndDeviceFilesAreRefusedWithoutBlocking) {
     test::TempDir dir;

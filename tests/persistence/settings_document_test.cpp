@@ -1,5 +1,6 @@
 #include "persistence/settings_document.h"
 
+#include "common/fifo.h"
 #include "common/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace zelmo {
 namespace {
@@ -226,6 +228,19 @@ TEST(SettingsDocument, ReadOnlyUseLeavesTheFileUntouched) {
         EXPECT_EQ(ini.ReadInt("S", "K", 9), 9);
     }
     EXPECT_FALSE(fs::exists(dir / "missing.ini"));
+}
+
+TEST(SettingsDocument, FifoOrDeviceLoadsAtOnceAsAFileThatCannotBeOpened) {
+    TempDir dir;
+    const fs::path fifo = dir / "fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& file : {fifo, fs::path("/dev/zero")}) {
+        const bool loaded = test::returnsPromptly(file, [&] {
+            CMyIni ini;
+            return ini.Open(Q(file), "R", true) && ini.ReadInt("S", "K", 7) == 7;
+        });
+        EXPECT_TRUE(loaded) << file;
+    }
 }
 
 TEST(SettingsDocument, RewriteKeepsOrderAndDropsEmptySections) {
