@@ -56,12 +56,7 @@ public:
 
     bool WriteCard(std::int32_t port, std::uint32_t first, std::uint32_t count,
                    const std::uint8_t* buffer) override {
-        if ((port & ZM_CARD_OPEN) != 0) {
-            writeOpen = true;
-            return true;
-        }
-        if ((port & ZM_CARD_CLOSE) != 0) {
-            writeOpen = false;
+        if (accessCall(port, writeOpen)) {
             return true;
         }
         if (!writeOpen || first > sectors_ || count > sectors_ - first ||
@@ -76,12 +71,7 @@ public:
 
     bool ReadCard(std::int32_t port, std::uint32_t first, std::uint32_t count,
                   std::uint8_t* buffer) override {
-        if ((port & ZM_CARD_OPEN) != 0) {
-            readOpen = true;
-            return true;
-        }
-        if ((port & ZM_CARD_CLOSE) != 0) {
-            readOpen = false;
+        if (accessCall(port, readOpen)) {
             return true;
         }
         if (!readOpen || !readOk || first > sectors_ || count > sectors_ - first) {
@@ -154,6 +144,15 @@ public:
     bool bufferInfoOk = true;
 
 private:
+    // An open or close call: records the access state and answers true.
+    static bool accessCall(std::int32_t port, bool& open) {
+        if ((port & (ZM_CARD_OPEN | ZM_CARD_CLOSE)) == 0) {
+            return false;
+        }
+        open = (port & ZM_CARD_OPEN) != 0;
+        return true;
+    }
+
     std::uint32_t sectors_;
 };
 

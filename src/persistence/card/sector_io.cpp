@@ -10,6 +10,18 @@ namespace zelmo::card {
 namespace {
 constexpr std::uint64_t kSectorNumbers = std::uint64_t{std::numeric_limits<std::uint32_t>::max()};
 constexpr std::size_t kTransferBytes = kSectorsPerTransfer * kSectorSize;
+
+// Walks `bytes` bytes of whole sectors from sector `first` in transfers of at most 256 sectors;
+// `transfer(sector, count, offset)` moves one and returns false to stop.
+template <typename Transfer>
+bool bySectorPieces(std::uint64_t first, std::size_t bytes, Transfer&& transfer) {
+    return platform::forEachPiece(
+               bytes, kTransferBytes, [&](std::uint64_t done, std::size_t length) {
+                   return transfer(static_cast<std::uint32_t>(first + done / kSectorSize),
+                                   static_cast<std::uint32_t>(length / kSectorSize),
+                                   static_cast<std::size_t>(done));
+               }) == platform::PieceEnd::Done;
+}
 } // namespace
 
 std::optional<SectorRegion> SectorWriter::Reserve(std::uint64_t count) {
@@ -31,25 +43,21 @@ bool SectorWriter::Write(const SectorRegion& region, std::uint64_t offset,
     if (!reserved || offset > region.Count || count > region.Count - offset) {
         return false;
     }
-    const std::uint64_t first = region.First + offset;
-    return platform::forEachPiece(
-               bytes.size(), kTransferBytes, [&](std::uint64_t done, std::size_t length) {
-                   return library_.WriteCard(
-                       port_, static_cast<std::uint32_t>(first + done / kSectorSize),
-                       static_cast<std::uint32_t>(length / kSectorSize), bytes.data() + done);
-               }) == platform::PieceEnd::Done;
+    return bySectorPieces(region.First + offset, bytes.size(),
+                          [&](std::uint32_t sector, std::uint32_t sectors, std::size_t done) {
+                              return library_.WriteCard(port_, sector, sectors,
+                                                        bytes.data() + done);
+                          });
 }
 
 bool SectorReader::Read(std::uint64_t first, std::span<std::uint8_t> bytes) {
     if (bytes.size() % kSectorSize != 0 || !Inside(first, bytes.size() / kSectorSize)) {
         return false;
     }
-    return platform::forEachPiece(
-               bytes.size(), kTransferBytes, [&](std::uint64_t done, std::size_t length) {
-                   return library_.ReadCard(
-                       port_, static_cast<std::uint32_t>(first + done / kSectorSize),
-                       static_cast<std::uint32_t>(length / kSectorSize), bytes.data() + done);
-               }) == platform::PieceEnd::Done;
+    return bySectorPieces(first, bytes.size(),
+                          [&](std::uint32_t sector, std::uint32_t sectors, std::size_t done) {
+                              return library_.ReadCard(port_, sector, sectors, bytes.data() + done);
+                          });
 }
 
 } // namespace zelmo::card
