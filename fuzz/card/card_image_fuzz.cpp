@@ -33,14 +33,23 @@ DeviceDescriptor device(const char* name, std::array<std::uint32_t, 5> sizes) {
     return d;
 }
 
+// The swap folder of this run, removed when the fuzzer exits.
+struct SwapFolder {
+    SwapFolder() {
+        path = QDir::tempPath().toStdString();
+        path /= "card_image_fuzz_" + std::to_string(::getpid());
+        std::filesystem::create_directories(path);
+    }
+    ~SwapFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    std::filesystem::path path;
+};
+
 const std::filesystem::path& swapFolder() {
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path p = QDir::tempPath().toStdString();
-        p /= "card_image_fuzz_" + std::to_string(::getpid());
-        std::filesystem::create_directories(p);
-        return p;
-    }();
-    return folder;
+    static const SwapFolder folder;
+    return folder.path;
 }
 
 } // namespace
