@@ -23,24 +23,26 @@ bool CellValue::differsFrom(const CellValue& other) const {
 }
 
 QString hexCellText(const CellValue& value) {
-    QString text;
+    // Built in place: the view asks for a screenful of these on every repaint.
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    std::array<char16_t, 8> text{};
+    std::size_t n = 0;
     for (unsigned i = value.Width; i-- > 0;) {
         const int byte = value.Bytes[i];
-        text += byte < 0 ? QStringLiteral("  ")
-                         : QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+        text[n++] = byte < 0 ? u' ' : kDigits[byte >> 4];
+        text[n++] = byte < 0 ? u' ' : kDigits[byte & 0xF];
     }
-    return text;
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(n));
 }
 
 QString charCellText(const CellValue& value) {
-    QString text;
+    std::array<char16_t, 4> text{};
+    std::size_t n = 0;
     for (unsigned i = value.Width; i-- > 0;) {
         const int byte = value.Bytes[i];
-        text += byte < 0                   ? QChar(u' ')
-                : byte < 32 || byte == 255 ? QChar(u'.')
-                                           : QChar(static_cast<char16_t>(byte));
+        text[n++] = byte < 0 ? u' ' : byte < 32 || byte == 255 ? u'.' : static_cast<char16_t>(byte);
     }
-    return text;
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(n));
 }
 
 QString byteHeaderText(int column) {
