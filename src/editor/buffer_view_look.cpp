@@ -42,15 +42,16 @@ int dataOffset(const ModeSpec& mode, GridKind grid, int column) {
 
 } // namespace
 
-CellLook dataCellLook(const LookContext& context, GridKind grid, int column, std::uint64_t cell,
+CellLook dataCellLook(const LookContext& context, const GridHit& hit, std::uint64_t cell,
                       const CellValue& value, const CellValue* compare) {
     const ViewLayout& layout = context.Layout;
+    const GridKind grid = hit.Grid;
+    const int column = hit.Column;
     const std::uint64_t address = layout.cellAddress(cell);
-    CellLook look;
     if (!layout.inside(address)) {
-        look.Empty = true;
-        return look;
+        return emptyLook();
     }
+    CellLook look;
     const bool readOnly = (context.Info.Flags & BUF_READ_ONLY) != 0;
     look.Ink = context.Enabled && !readOnly ? kBlack : kGrey;
     look.Background = fromColorRef(context.Info.Color);
@@ -69,6 +70,8 @@ CellLook dataCellLook(const LookContext& context, GridKind grid, int column, std
     }
     look.Text = dataText(grid, value);
     look.TextOffset = dataOffset(layout.mode(), grid, column);
+    look.LineBelow = hit.Row < layout.rowCount() - 1;
+    look.LineRight = layout.kind() == ViewKind::Bytes && column + 1 < int(layout.columns());
     return look;
 }
 
@@ -101,6 +104,9 @@ CellLook headerLook(const LookContext& context, GridKind grid, int column) {
         break;
     }
     look.TextOffset = dataOffset(layout.mode(), grid, column);
+    look.LineBelow = true;
+    look.LineRight = column + 1 < int(layout.columns());
+    look.RightLine = kGrey;
     return look;
 }
 
@@ -109,6 +115,7 @@ CellLook addressLook(const LookContext& context, int row) {
     CellLook look;
     look.Bold = true;
     look.TextOffset = 2;
+    look.LineBelow = row < layout.rowCount() - 1;
     if (row == 0) {
         look.Background = kHeader8Bit;
         look.Text = layout.kind() == ViewKind::Vectors ? QStringLiteral("Vector")
@@ -129,9 +136,7 @@ CellLook addressLook(const LookContext& context, int row) {
         break;
     }
     if (look.Text.isEmpty()) {
-        look.Empty = true;
-        look.Bold = false;
-        return look;
+        return emptyLook();
     }
     if (layout.rowOf(context.State.Cursor) == static_cast<std::uint64_t>(top) + dataRow) {
         look.Ink = kWhite;

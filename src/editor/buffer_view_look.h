@@ -43,8 +43,18 @@ struct CellLook {
     Rgb Ink = kBlack;
     bool Bold = false;
     QString Text;
-    int TextOffset = 0; // pixels from the cell's left edge
+    int TextOffset = 0;     // pixels from the cell's left edge
+    bool LineBelow = false; // a line along the bottom edge, in kGridLine
+    bool LineRight = false; // a line along the right edge, in RightLine
+    Rgb RightLine = kGridLine;
 };
+
+// A cell past the buffer's end, or of a view without a device.
+inline CellLook emptyLook() {
+    CellLook look;
+    look.Empty = true;
+    return look;
+}
 
 // What the looks depend on besides the cell itself.
 struct LookContext {
@@ -55,11 +65,14 @@ struct LookContext {
     bool Focused = false; // the grid being drawn has keyboard focus
 };
 
-// A data cell of the hex, character, fuse or vector grid. `compare` is the same cell of the
-// compare data set while comparison is on, else null.
-CellLook dataCellLook(const LookContext& context, GridKind grid, int column, std::uint64_t cell,
+// A data cell (row >= 1) of the hex, character, fuse or vector grid, showing cell `cell`.
+// `compare` is the same cell of the compare data set while comparison is on, else null. Lines
+// run below every row but the last and, in the byte grids, right of every column but the last;
+// the fuse and vector grids have row lines only.
+CellLook dataCellLook(const LookContext& context, const GridHit& hit, std::uint64_t cell,
                       const CellValue& value, const CellValue* compare);
-// Row 0 of a data grid: the column numbers; the cursor's column white on grey.
+// Row 0 of a data grid: the column numbers; the cursor's column white on grey; grey lines
+// between the columns.
 CellLook headerLook(const LookContext& context, GridKind grid, int column);
 // The address column: "Address" (or "Vector") on the header row, then each data row's number in
 // bold on light yellow, the cursor's row white on grey, nothing past the buffer's end.

@@ -429,9 +429,7 @@ const CDataSet* BufferViewModel::compareTarget() const {
 CellLook BufferViewModel::Look(const GridHit& cell, bool widgetFocused) const {
     const CDevice* d = device();
     if (d == nullptr) {
-        CellLook empty;
-        empty.Empty = true;
-        return empty;
+        return emptyLook();
     }
     const ViewLayout view = layout();
     const BufferViewState& s = *state();
@@ -454,9 +452,9 @@ CellLook BufferViewModel::Look(const GridHit& cell, bool widgetFocused) const {
     const BufferPage* comparePage = pages_.findComparePage(slot);
     if (target != nullptr && comparePage != nullptr) {
         const CellValue other = comparePage->cell(target, memory(), view, address);
-        return dataCellLook(context, cell.Grid, cell.Column, index, value, &other);
+        return dataCellLook(context, cell, index, value, &other);
     }
-    return dataCellLook(context, cell.Grid, cell.Column, index, value, nullptr);
+    return dataCellLook(context, cell, index, value, nullptr);
 }
 
 } // namespace zelmo::editor

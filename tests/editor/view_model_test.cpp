@@ -301,6 +301,10 @@ TEST_F(ViewTest, CellLooksShowCursorSelectionAreasAndDifferences) {
     EXPECT_EQ(plain.Ink, kBlack);
     EXPECT_FALSE(plain.Highlight || plain.Bold);
     EXPECT_EQ(plain.TextOffset, 1);
+    EXPECT_TRUE(plain.LineBelow && plain.LineRight);
+    EXPECT_EQ(plain.RightLine, kGridLine);
+    EXPECT_FALSE(view.Look({GridKind::Characters, 1, 15}, true).LineRight);
+    EXPECT_FALSE(view.Look({GridKind::Hex, view.RowCount - 1, 0}, true).LineBelow);
     EXPECT_EQ(view.Look({GridKind::Hex, 2, 0}, true).Background, (Rgb{255, 0, 0}));
     EXPECT_TRUE(view.Look({GridKind::Characters, 2, 5}, true).Highlight);
     const CellLook focused = view.Look({GridKind::Hex, 3, 1}, true);
@@ -311,6 +315,7 @@ TEST_F(ViewTest, CellLooksShowCursorSelectionAreasAndDifferences) {
     const CellLook header = view.Look({GridKind::Hex, 0, 1}, true);
     EXPECT_EQ(header.Text, "1");
     EXPECT_EQ(header.Background, kGrey);
+    EXPECT_EQ(header.RightLine, kGrey);
     EXPECT_EQ(view.Look({GridKind::Hex, 0, 2}, true).Background, kHeader8Bit);
     EXPECT_EQ(view.Look({GridKind::Address, 0, 0}, true).Text, "Address");
     EXPECT_EQ(view.Look({GridKind::Address, 3, 0}, true).Background, kGrey);
@@ -346,6 +351,9 @@ TEST_F(ViewTest, HintsAndWheelInEveryView) {
     EXPECT_EQ(viewState().TopRow, 4u);
     view.Hover = GridHit{GridKind::Fuses, 1, 0};
     EXPECT_EQ(view.Hint(), "256");
+    const CellLook fuse = view.Look({GridKind::Fuses, 1, 0}, true);
+    EXPECT_TRUE(fuse.LineBelow);
+    EXPECT_FALSE(fuse.LineRight);
 
     dev().CurrentMemory = 2;
     put(48 + 2, {'H'}, 2);
