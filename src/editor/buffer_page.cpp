@@ -58,28 +58,35 @@ CellValue BufferPage::cell(const CDataSet* dataSet, int memory, const ViewLayout
     return value;
 }
 
-BufferPage& PageCache::page(int slot) {
-    auto& page = pages_[static_cast<std::size_t>(std::clamp(slot, 0, kMaxDevices - 1))];
+namespace {
+BufferPage& slotPage(std::array<std::unique_ptr<BufferPage>, kMaxDevices>& pages, int slot) {
+    auto& page = pages[static_cast<std::size_t>(std::clamp(slot, 0, kMaxDevices - 1))];
     if (!page) {
         page = std::make_unique<BufferPage>();
     }
     return *page;
+}
+
+const BufferPage* findSlotPage(const std::array<std::unique_ptr<BufferPage>, kMaxDevices>& pages,
+                               int slot) {
+    return validSlot(slot) ? pages[static_cast<std::size_t>(slot)].get() : nullptr;
+}
+} // namespace
+
+BufferPage& PageCache::page(int slot) {
+    return slotPage(pages_, slot);
 }
 
 const BufferPage* PageCache::findPage(int slot) const {
-    return validSlot(slot) ? pages_[static_cast<std::size_t>(slot)].get() : nullptr;
+    return findSlotPage(pages_, slot);
 }
 
 BufferPage& PageCache::comparePage(int slot) {
-    auto& page = compare_[static_cast<std::size_t>(std::clamp(slot, 0, kMaxDevices - 1))];
-    if (!page) {
-        page = std::make_unique<BufferPage>();
-    }
-    return *page;
+    return slotPage(compare_, slot);
 }
 
 const BufferPage* PageCache::findComparePage(int slot) const {
-    return validSlot(slot) ? compare_[static_cast<std::size_t>(slot)].get() : nullptr;
+    return findSlotPage(compare_, slot);
 }
 
 void PageCache::releaseComparePage(int slot) {

@@ -242,34 +242,40 @@ EntryResult BufferViewModel::finishEdit(bool written) {
     return result;
 }
 
+int BufferViewModel::nextStroke(int strokes) {
+    syncTyping();
+    if (NibbleCount >= strokes) {
+        NibbleCount = 0;
+    }
+    return ++NibbleCount;
+}
+
+void BufferViewModel::endStroke(int strokes, std::uint64_t cell) {
+    if (NibbleCount < strokes) {
+        return;
+    }
+    NibbleCount = 0;
+    const ViewLayout view = layout();
+    if (cell + view.cellBytes() < view.bufferSize()) {
+        state()->Cursor = static_cast<std::uint32_t>(cell + view.cellBytes());
+    }
+}
+
 EntryResult BufferViewModel::hexEntry(char32_t ch) {
     const int digit = hexDigitValue(ch);
     if (digit < 0 || !canEdit()) {
         return {};
     }
-    syncTyping();
-    const ViewLayout view = layout();
-    const unsigned width = view.cellBytes();
+    const unsigned width = layout().cellBytes();
     const int digits = static_cast<int>(2 * width);
-    if (NibbleCount >= digits) {
-        NibbleCount = 0;
-    }
-    ++NibbleCount;
-    // Typing always fills the cell that holds the cursor, also when the cursor was put on one
-    // of the cell's upper bytes (a search hit, a mode change).
-    const std::uint64_t cell = view.cellStart(state()->Cursor);
-    const NibblePlace place = hexDigitPlace(width, NibbleCount);
+    const NibblePlace place = hexDigitPlace(width, nextStroke(digits));
+    const std::uint64_t cell = typingCell();
     std::uint8_t byte = 0;
     bool written = false;
     if (readByte(cell + place.Offset, byte)) {
         written = writeByte(cell + place.Offset, withNibble(byte, place.High, digit));
     }
-    if (NibbleCount == digits) {
-        NibbleCount = 0;
-        if (cell + width < view.bufferSize()) {
-            state()->Cursor = static_cast<std::uint32_t>(cell + width);
-        }
-    }
+    endStroke(digits, cell);
     return finishEdit(written);
 }
 
@@ -279,23 +285,12 @@ EntryResult BufferViewModel::charEntry(char32_t ch) {
     if (ch < 32 || ch > 0xFF || !canEdit()) {
         return {};
     }
-    syncTyping();
-    const ViewLayout view = layout();
-    const unsigned width = view.cellBytes();
+    const unsigned width = layout().cellBytes();
     const int characters = static_cast<int>(width);
-    if (NibbleCount >= characters) {
-        NibbleCount = 0;
-    }
-    ++NibbleCount;
-    const std::uint64_t cell = view.cellStart(state()->Cursor);
-    const bool written =
-        writeByte(cell + charPlace(width, NibbleCount), static_cast<std::uint8_t>(ch));
-    if (NibbleCount == characters) {
-        NibbleCount = 0;
-        if (cell + width < view.bufferSize()) {
-            state()->Cursor = static_cast<std::uint32_t>(cell + width);
-        }
-    }
+    const unsigned offset = charPlace(width, nextStroke(characters));
+    const std::uint64_t cell = typingCell();
+    const bool written = writeByte(cell + offset, static_cast<std::uint8_t>(ch));
+    endStroke(characters, cell);
     return finishEdit(written);
 }
 
@@ -303,11 +298,10 @@ EntryResult BufferViewModel::fuseEntry(char32_t ch) {
     if (ch == kEnter || ch == kEscape || !canEdit()) {
         return {};
     }
-    BufferViewState& s = *state();
-    const bool written = writeByte(s.Cursor, ch == U'0' ? 0 : 1);
-    if (static_cast<std::uint64_t>(s.Cursor) + 1 < bufferSize()) {
-        ++s.Cursor;
-    }
+    nextStroke(1);
+    const std::uint64_t fuse = typingCell();
+    const bool written = writeByte(fuse, ch == U'0' ? 0 : 1);
+    endStroke(1, fuse);
     return finishEdit(written);
 }
 
@@ -432,6 +426,10 @@ CellLook BufferViewModel::Look(const GridHit& cell, bool widgetFocused) const {
         return emptyLook();
     }
     const ViewLayout view = layout();
+    if (cell.Row < 0 || cell.Row >= view.rowCount() || cell.Column < 0 ||
+        (cell.Grid != GridKind::Address && cell.Column >= static_cast<int>(view.columns()))) {
+        return emptyLook();
+    }
     const BufferViewState& s = *state();
     const bool focused = widgetFocused && (cell.Grid == Focus || view.kind() != ViewKind::Bytes);
     const LookContext context{view, d->Buffers[static_cast<std::size_t>(memory())], s, GridsEnabled,

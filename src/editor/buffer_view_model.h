@@ -104,8 +104,15 @@ private:
     EntryResult fuseEntry(char32_t ch);
     // Forgets a half-typed cell when the cursor has left it by any road.
     void syncTyping();
-    // The cell the typing goes to: the one holding the cursor.
+    // The first byte of the cell the typing goes to: the one holding the cursor, also when the
+    // cursor was put on one of its upper bytes (a search hit, a mode change).
     std::uint64_t typingCell() const;
+    // One more digit or character typed into a cell that takes `strokes` of them: its number,
+    // counted from 1.
+    int nextStroke(int strokes);
+    // After the cell's last stroke the count starts again and the cursor moves on to the next
+    // cell, unless `cell` is the buffer's last.
+    void endStroke(int strokes, std::uint64_t cell);
     void typed();
     const CDataSet* compareTarget() const;
 
