@@ -15,21 +15,22 @@ bool byteMode(int organization) {
     return modeSpec(organization).Kind == ViewKind::Bytes;
 }
 
+// The memory a device shows (A for a value out of range).
+std::size_t shownMemory(const CDevice& device) {
+    return device.CurrentMemory < kMemories ? device.CurrentMemory : 0;
+}
+
 std::uint64_t memorySize(const CDevice& device) {
     const CDataSet* shown = device.DataSetCount > 0 ? device.Shown() : nullptr;
-    return shown != nullptr && device.CurrentMemory < kMemories
-               ? shown->MemSize(device.CurrentMemory)
-               : 0;
+    return shown != nullptr ? shown->MemSize(static_cast<int>(shownMemory(device))) : 0;
 }
 
 ViewLayout layoutOf(const CDevice& device, int rowCount) {
-    const int memory = device.CurrentMemory < kMemories ? device.CurrentMemory : 0;
-    return {device.Buffers[static_cast<std::size_t>(memory)].Organization, memorySize(device),
-            rowCount};
+    return {device.Buffers[shownMemory(device)].Organization, memorySize(device), rowCount};
 }
 
 BufferViewState& stateOf(CDevice& device) {
-    return device.ViewState[device.CurrentMemory < kMemories ? device.CurrentMemory : 0];
+    return device.ViewState[shownMemory(device)];
 }
 
 // Places a view at an address: the row of the address on top, as far as the buffer allows,
@@ -69,7 +70,7 @@ CDataSet* BufferViewModel::dataSet() const {
 
 int BufferViewModel::memory() const {
     const CDevice* d = device();
-    return d != nullptr && d->CurrentMemory < kMemories ? d->CurrentMemory : 0;
+    return d != nullptr ? static_cast<int>(shownMemory(*d)) : 0;
 }
 
 std::uint64_t BufferViewModel::bufferSize() const {
@@ -342,8 +343,7 @@ std::optional<QString> BufferViewModel::SetDisplayMode(int tag) {
         for (int i = 0; i < project_.DeviceCount; ++i) {
             CDevice* other = project_.Devices[static_cast<std::size_t>(i)].get();
             if (other != nullptr && other != d && other->Linked != 0) {
-                BufferInfo& otherInfo =
-                    other->Buffers[other->CurrentMemory < kMemories ? other->CurrentMemory : 0];
+                BufferInfo& otherInfo = other->Buffers[shownMemory(*other)];
                 if (byteMode(otherInfo.Organization)) {
                     otherInfo.Organization = organization;
                 }
