@@ -10,7 +10,7 @@ namespace {
 // Cell widths: address 68; hex 19 / 38 / 75 and characters 15 / 30 / 59 in the byte modes; a fuse
 // is 8 pixels wide, a pin 11. Byte modes read a page of 64 rows of 16 bytes; the fuse map and
 // the vectors read 4096 bytes (64 rows of 64 fuses, or 64 rows of 48 pins and some more).
-constexpr std::array<ModeSpec, 5> kModes{{
+constexpr std::array<ModeTraits, 5> kModes{{
     {ORG_8BIT, ViewKind::Bytes, 1, 16, 16, 1024, 19, 15, 2, 1, 3},
     {ORG_16BIT, ViewKind::Bytes, 2, 8, 16, 1024, 38, 30, 4, 3, 6},
     {ORG_32BIT, ViewKind::Bytes, 4, 4, 16, 1024, 75, 59, 8, 6, 12},
@@ -25,8 +25,8 @@ constexpr std::array<GridKind, 2> kVectorGrids{GridKind::Address, GridKind::Vect
 
 } // namespace
 
-const ModeSpec& modeSpec(int organization) {
-    for (const ModeSpec& mode : kModes) {
+const ModeTraits& modeTraits(int organization) {
+    for (const ModeTraits& mode : kModes) {
         if (mode.Organization == organization) {
             return mode;
         }
@@ -39,7 +39,7 @@ int rowCountForHeight(int panelHeight) {
 }
 
 ViewLayout::ViewLayout(int organization, std::uint64_t bufferSize, int rowCount)
-    : mode_(&modeSpec(organization)), size_(bufferSize),
+    : mode_(&modeTraits(organization)), size_(bufferSize),
       rowCount_(std::clamp(rowCount, kMinRowCount, kMaxRowCount)) {}
 
 std::uint64_t ViewLayout::totalRows() const {
@@ -151,7 +151,7 @@ std::optional<GridHit> ViewLayout::cellAt(int x, int y) const {
     return std::nullopt;
 }
 
-const AreaInfo* areaOfCell(const BufferInfo& info, const ModeSpec& mode, std::uint64_t cell) {
+const AreaInfo* areaOfCell(const BufferInfo& info, const ModeTraits& mode, std::uint64_t cell) {
     if (mode.Kind == ViewKind::Vectors) {
         return nullptr;
     }

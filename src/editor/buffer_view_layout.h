@@ -17,7 +17,7 @@ enum class ViewKind { Bytes, Fuses, Vectors };
 
 // One display mode (BufferInfo.Organization): 1, 2 and 3 are the 8-, 16- and 32-bit grids with
 // a character column, 5 the fuse map, 6 the test vectors.
-struct ModeSpec {
+struct ModeTraits {
     int Organization;
     ViewKind Kind;
     unsigned CellBytes;   // bytes per cell: 1, 2 or 4; one byte per fuse or pin
@@ -33,7 +33,7 @@ struct ModeSpec {
 
 // The mode of an organisation value. A value the view does not know (a memory the library left
 // undescribed) is shown as bytes.
-const ModeSpec& modeSpec(int organization);
+const ModeTraits& modeTraits(int organization);
 
 inline constexpr int kRowHeight = 17;    // every row but the last, which is one pixel less
 inline constexpr int kAddressWidth = 68; // the address column
@@ -72,7 +72,7 @@ class ViewLayout {
 public:
     ViewLayout(int organization, std::uint64_t bufferSize, int rowCount);
 
-    const ModeSpec& mode() const { return *mode_; }
+    const ModeTraits& mode() const { return *mode_; }
     ViewKind kind() const { return mode_->Kind; }
     unsigned cellBytes() const { return mode_->CellBytes; }
     unsigned columns() const { return mode_->Columns; }
@@ -126,7 +126,7 @@ public:
     std::optional<GridHit> cellAt(int x, int y) const;
 
 private:
-    const ModeSpec* mode_;
+    const ModeTraits* mode_;
     std::uint64_t size_;
     int rowCount_;
 };
@@ -134,6 +134,6 @@ private:
 // The first area (in order) with a non-zero colour whose range holds `cell`. The range test is
 // in cells: Start / w <= cell <= End / w for w bytes per cell in modes 1 to 3, fuse numbers in
 // the fuse map. Test vectors have no areas.
-const AreaInfo* areaOfCell(const BufferInfo& info, const ModeSpec& mode, std::uint64_t cell);
+const AreaInfo* areaOfCell(const BufferInfo& info, const ModeTraits& mode, std::uint64_t cell);
 
 } // namespace zelmo::editor

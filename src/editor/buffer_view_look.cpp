@@ -24,7 +24,7 @@ QString dataText(GridKind grid, const CellValue& value) {
     return {};
 }
 
-int dataOffset(const ModeSpec& mode, GridKind grid, int column) {
+int dataOffset(const ModeTraits& mode, GridKind grid, int column) {
     switch (grid) {
     case GridKind::Hex:
         return mode.HexTextOffset;

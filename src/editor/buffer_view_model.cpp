@@ -12,7 +12,7 @@ namespace zelmo::editor {
 namespace {
 
 bool byteMode(int organization) {
-    return modeSpec(organization).Kind == ViewKind::Bytes;
+    return modeTraits(organization).Kind == ViewKind::Bytes;
 }
 
 // The memory a device shows (A for a value out of range).
