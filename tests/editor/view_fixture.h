@@ -18,7 +18,7 @@ namespace zelmo::editor::test {
 
 using zelmo::test::makeDescriptor;
 
-struct MemorySpec {
+struct MemoryShape {
     std::uint32_t Size = 0;
     std::uint8_t Organization = ORG_8BIT;
     std::uint32_t Flags = 0;
@@ -28,7 +28,7 @@ class ViewTest : public zelmo::test::ProjectTest {
 protected:
     // Adds an editable device with up to four memories and returns its slot; the view shows
     // memory 0 of it when it is the first device.
-    int addDevice(std::vector<MemorySpec> memories, std::uint8_t type = DT_FLASH) {
+    int addDevice(std::vector<MemoryShape> memories, std::uint8_t type = DT_FLASH) {
         std::array<std::uint32_t, 5> sizes{};
         for (std::size_t m = 0; m < memories.size(); ++m) {
             sizes[m] = memories[m].Size;

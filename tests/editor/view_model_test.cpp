@@ -243,7 +243,7 @@ TEST_F(ViewTest, BusyDeviceKeepsItsOldPageUntilARefreshIsForced) {
 }
 
 TEST_F(ViewTest, GoToAndDisplayModeReachLinkedDevices) {
-    const std::vector<MemorySpec> memories{{0x10000, ORG_8BIT}, {0x100, ORG_FUSE_MAP}};
+    const std::vector<MemoryShape> memories{{0x10000, ORG_8BIT}, {0x100, ORG_FUSE_MAP}};
     for (int i = 0; i < 3; ++i) {
         addDevice(memories);
     }
