@@ -133,7 +133,8 @@ void Programmer::insertChipLocked() {
 }
 
 bool Programmer::chipPresentLocked() const {
-    return !chipOut_ && !isNone(current_->chip);
+    // A socket the control file holds empty stays empty whatever else inserts.
+    return !chipOut_ && !isNone(current_->chip) && !isNone(current_->socket);
 }
 
 void Programmer::controlMessages(std::vector<Message>& log) const {
