@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -106,10 +107,10 @@ std::optional<double> parseFactor(std::string_view text, double low, double high
     if (text.empty() || text.size() > 20) {
         return std::nullopt;
     }
-    const std::string s(text);
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !(v >= low && v <= high)) {
+    // from_chars, unlike strtod, does not follow the process locale's decimal separator.
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !(v >= low && v <= high)) {
         return std::nullopt;
     }
     return v;
