@@ -381,7 +381,7 @@ uint8_t _ZmInitLib(int32_t port, const char16_t* libraryPath, const uint8_t* par
             return uint8_t(0);
         }
         // What a Check ID reads depends on the chip the configuration puts in the socket.
-        const std::string& chip = p->config().chip;
+        const std::string chip = p->refresh()->chip;
         const bool empty = hwsim::equalsNoCase(chip, "none");
         std::vector<std::uint8_t> id = d->id;
         if (!chip.empty() && !empty) {

@@ -420,7 +420,7 @@ bool Programmer::initLib(const CatalogueDevice& device, const std::string& libra
     job_.block = block;
     job_.hasStorage = storage != nullptr;
     job_.socketId = socketId;
-    job_.socketEmpty = socketEmpty;
+    job_.chipNone = socketEmpty;
     job_.design = std::move(design);
     if (storage != nullptr) {
         job_.storage = *storage;
@@ -555,6 +555,7 @@ void Programmer::processOps(bool stop) {
         ++runs_;
         outcome = cfg->outcome(runs_);
         runInsertion_ = insertions_;
+        job_.socketEmpty = job_.chipNone || !chipPresentLocked();
         preparing_ = !job_.codeTaken && cfg->prepareMs > 0;
         stage_ = Stage::Running;
     }

@@ -102,7 +102,8 @@ private:
         ZmDataSetStorage storage{};
         bool hasStorage = false;
         std::vector<std::uint8_t> socketId;
-        bool socketEmpty = false;
+        bool chipNone = false;             // the configuration's socket holds no chip
+        bool socketEmpty = false;          // no chip in the socket for the current run
         std::optional<std::string> design; // assigned file; none = no entry handed over
         std::vector<std::uint8_t> code;
         bool codeTaken = false; // the programmer has taken the code (first run done)

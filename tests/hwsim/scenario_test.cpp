@@ -129,6 +129,11 @@ TEST(HwsimScenario, AnInsertedChipCarriesTheContentTheScenarioGivesIt) {
     const auto read = data.read(0);
     EXPECT_TRUE(std::equal(content.begin(), content.end(), read.begin()));
     EXPECT_EQ(read[1000], 0xFF) << "the rest of the chip is blank";
+
+    // Taken out: the next operation finds an empty socket.
+    sim.control(port, "socket = none\n");
+    EXPECT_EQ(sim.run(port, d, data, OP_CHECK_ID), OP_CHECK_ID);
+    EXPECT_NE(messages(port).joined().find("Read: FF FF"), std::string::npos);
 }
 
 TEST(HwsimScenario, OutcomesFollowTheRunNumber) {
