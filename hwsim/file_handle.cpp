@@ -32,8 +32,13 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 
 namespace {
 
-// Opens without blocking on a FIFO, then keeps the descriptor only for a regular file.
+// Refuses anything but a regular file before opening it; the open itself does not block on a
+// FIFO swapped in meanwhile, and the descriptor is kept only if it is a regular file.
 FileHandle openRegular(const std::filesystem::path& path, int flags) {
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+        return FileHandle();
+    }
     FileHandle file(::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644));
     struct stat st {};
     if (!file.isOpen() || ::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -147,17 +152,11 @@ bool zeroRange(int fd, std::uint64_t position, std::uint64_t length) {
         return true;
     }
 #endif
-    std::vector<std::uint8_t> zeros(std::min<std::uint64_t>(length, 1 << 20), 0);
-    while (length > 0) {
-        const std::size_t n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length, zeros.size()));
-        if (!writeAt(fd, position, {zeros.data(), n})) {
-            return false;
-        }
-        position += n;
-        length -= n;
-    }
-    return true;
+    const std::vector<std::uint8_t> zeros(std::min<std::uint64_t>(length, 1 << 20), 0);
+    return zelmo::platform::forEachPiece(length, zeros.size(),
+                                         [&](std::uint64_t at, std::size_t n) {
+                                             return writeAt(fd, position + at, {zeros.data(), n});
+                                         }) == zelmo::platform::PieceEnd::Done;
 }
 
 } // namespace hwsim
