@@ -605,44 +605,47 @@ int OperationRunner::verify() {
     return 0;
 }
 
-int OperationRunner::programDesign() {
-    if (fails("program")) {
-        return failWith(OP_PROGRAM, "Programming failed: the device does not accept the design.");
-    }
+int OperationRunner::readDesign(int bit, const std::string& failed, std::string& record) {
     if (!job_.design) {
-        return failWith(OP_PROGRAM, "Programming failed: no file is assigned to the device.");
+        return failWith(bit, failed + ": no file is assigned to the device.");
     }
     const FileHandle file = FileHandle::openForReading(*job_.design);
     const std::int64_t size = file.isOpen() ? file.size() : -1;
     if (size <= 0) {
-        return failWith(OP_PROGRAM, "Programming failed: the assigned file '" + *job_.design +
-                                        "' cannot be read.");
+        return failWith(bit, failed + ": the assigned file '" + *job_.design + "' cannot be read.");
     }
     std::vector<std::uint8_t> buffer(chunk_);
     std::uint32_t crc = 0;
     const int status =
         pieces(static_cast<std::uint64_t>(size), chunk_, [&](std::uint64_t at, std::size_t n) {
             if (!file.readAt(at, {buffer.data(), n})) {
-                return failWith(OP_PROGRAM, "Programming failed: the "
-                                            "assigned file cannot be read.");
+                return failWith(bit, failed + ": the assigned file cannot be read.");
             }
             crc = crc32(crc, {buffer.data(), n});
             return 0;
         });
-    if (status != 0) {
+    record =
+        format("%llu %08X\n", static_cast<unsigned long long>(size), static_cast<unsigned>(crc));
+    return status;
+}
+
+int OperationRunner::programDesign() {
+    if (fails("program")) {
+        return failWith(OP_PROGRAM, "Programming failed: the device does not accept the design.");
+    }
+    std::string record;
+    if (const int status = readDesign(OP_PROGRAM, "Programming failed", record); status != 0) {
         return status;
     }
-    const std::string record =
-        format("%llu %08X\n", static_cast<unsigned long long>(size), static_cast<unsigned>(crc));
     std::error_code ec;
     std::filesystem::create_directories(p_.portDir(), ec);
     if (!zelmo::platform::replaceFileAtomically(
             designFile(), {reinterpret_cast<const std::uint8_t*>(record.data()), record.size()})) {
         return failWith(OP_PROGRAM, "Write error during programming.");
     }
-    note(info(format("Programmed the design from '%s' (%lld bytes).",
-                     std::filesystem::path(*job_.design).filename().c_str(),
-                     static_cast<long long>(size))));
+    note(info("Programmed the design from '" +
+              std::filesystem::path(*job_.design).filename().string() + "' (" +
+              record.substr(0, record.find(' ')) + " bytes)."));
     return 0;
 }
 
@@ -651,32 +654,11 @@ int OperationRunner::verifyDesign() {
     if (!stored || stored->empty()) {
         return failWith(OP_VERIFY, "Verify error: the device holds no design.");
     }
-    if (!job_.design) {
-        return failWith(OP_VERIFY, "Verify failed: no file is assigned to the device.");
-    }
-    const FileHandle file = FileHandle::openForReading(*job_.design);
-    const std::int64_t size = file.isOpen() ? file.size() : -1;
-    if (size <= 0) {
-        return failWith(OP_VERIFY,
-                        "Verify failed: the assigned file '" + *job_.design + "' cannot be read.");
-    }
-    std::vector<std::uint8_t> buffer(chunk_);
-    std::uint32_t crc = 0;
-    const int status =
-        pieces(static_cast<std::uint64_t>(size), chunk_, [&](std::uint64_t at, std::size_t n) {
-            if (!file.readAt(at, {buffer.data(), n})) {
-                return failWith(OP_VERIFY, "Verify failed: the assigned "
-                                           "file cannot be read.");
-            }
-            crc = crc32(crc, {buffer.data(), n});
-            return 0;
-        });
-    if (status != 0) {
+    std::string record;
+    if (const int status = readDesign(OP_VERIFY, "Verify failed", record); status != 0) {
         return status;
     }
-    const std::string expected =
-        format("%llu %08X\n", static_cast<unsigned long long>(size), static_cast<unsigned>(crc));
-    if (fails("verify") || *stored != expected) {
+    if (fails("verify") || *stored != record) {
         return failWith(OP_VERIFY, "Verify error: the device holds another design than '" +
                                        std::filesystem::path(*job_.design).filename().string() +
                                        "'.");

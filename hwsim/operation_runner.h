@@ -44,6 +44,9 @@ private:
     // Devices programmed from their assigned file keep only the design's size and checksum.
     int programDesign();
     int verifyDesign();
+    // Reads the assigned file in pieces into its design record "size crc"; 0, or `bit` with
+    // the message "<failed>: ..." when there is no readable file, or ZM_STATUS_CANCELLED.
+    int readDesign(int bit, const std::string& failed, std::string& record);
 
     bool fails(std::string_view what) const;
     bool fromFile() const;
