@@ -528,6 +528,7 @@ void Programmer::processOps(bool stop) {
     std::lock_guard lock(workMutex_);
     if (stop) {
         // Ends a production wait (or an armed run) without running anything.
+        std::lock_guard scene(sceneMutex_);
         const Stage stage = stage_;
         if (stage == Stage::Armed || (stage == Stage::Coded && production())) {
             status_ = ZM_STATUS_CANCELLED;
