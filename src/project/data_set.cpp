@@ -61,6 +61,10 @@ void MemoryState::OnChecksum(std::uint32_t checksum) {
     set(Modified, 1, checksum);
 }
 
+void MemoryState::OnChecksumUnknown() {
+    set(Modified, 0, Checksum);
+}
+
 void MemoryState::OnFilled(std::uint32_t checksum) {
     set(1, 1, checksum);
 }

@@ -84,6 +84,7 @@ struct MemoryState {
     void OnSaved();                          // the memory was saved to a file
     void OnEdited();                         // edit, fill, swap or replace changed the bytes
     void OnChecksum(std::uint32_t checksum); // the checksum was computed anew
+    void OnChecksumUnknown(); // bytes may have changed outside the bookkeeping (a failed write)
     // A fill or swap rewrote the bytes and summed the whole buffer on the way.
     void OnFilled(std::uint32_t checksum);
     // A clear rewrote the bytes: no file is assigned any more and nothing is unsaved.
