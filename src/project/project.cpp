@@ -65,6 +65,22 @@ std::uint16_t drawId(const std::function<std::uint16_t()>& source, Used used, co
     return firstUnused;
 }
 
+// A stored (requested) id is taken as it is unless the project already uses it; then, or when
+// none is requested, one is drawn. A replaced stored id is reported in `redrawn`.
+template <typename Used>
+std::uint16_t chooseId(const std::function<std::uint16_t()>& source, std::uint16_t requested,
+                       Used used, const QString& folder, QString (*fileName)(std::uint16_t),
+                       IdRedrawn* redrawn) {
+    if (requested != 0 && !used(requested)) {
+        return requested;
+    }
+    const std::uint16_t id = drawId(source, used, folder, fileName);
+    if (requested != 0 && redrawn != nullptr) {
+        *redrawn = {requested, id};
+    }
+    return id;
+}
+
 bool optIdUsed(const TProject& project, std::uint16_t id) {
     for (const auto& device : project.Devices) {
         if (device && device->OptId == id) {
@@ -164,16 +180,10 @@ int TProject::AddDevice(const DeviceDescriptor& descriptor, std::uint16_t reques
     }
     const int slot = DeviceCount;
     const QString folder = SwapFolder();
-    const auto used = [this](std::uint16_t id) { return optIdUsed(*this, id); };
-    // A stored id is taken as it is unless another device already has it: two devices on one
-    // option file would share their counters and description.
-    std::uint16_t optId = requestedOptId;
-    if (optId == 0 || used(optId)) {
-        optId = drawId(IdSource, used, folder, &OptionFileName);
-        if (requestedOptId != 0 && redrawn != nullptr) {
-            *redrawn = {requestedOptId, optId};
-        }
-    }
+    // Two devices on one option file would share their counters and description.
+    const std::uint16_t optId = chooseId(
+        IdSource, requestedOptId, [this](std::uint16_t id) { return optIdUsed(*this, id); }, folder,
+        &OptionFileName, redrawn);
     const QString path = folder + OptionFileName(optId);
     platform::File optFile =
         platform::File::open(LocalPath(path), platform::OpenMode::ReadWriteCreate);
@@ -219,16 +229,11 @@ std::string TProject::AddDataSet(int device, SwapInit init, std::uint16_t reques
         return {}; // the swap file's size must fit TotalSize
     }
     const QString folder = SwapFolder();
-    const auto used = [this](std::uint16_t id) { return swapIdUsed(*this, id); };
     // Two data sets on one swap file would overwrite each other, and removing one would delete
-    // the other's buffers: a stored id that is already taken is drawn anew.
-    std::uint16_t swapId = requestedSwapId;
-    if (swapId == 0 || used(swapId)) {
-        swapId = drawId(IdSource, used, folder, &SwapFileName);
-        if (requestedSwapId != 0 && redrawn != nullptr) {
-            *redrawn = {requestedSwapId, swapId};
-        }
-    }
+    // the other's buffers.
+    const std::uint16_t swapId = chooseId(
+        IdSource, requestedSwapId, [this](std::uint16_t id) { return swapIdUsed(*this, id); },
+        folder, &SwapFileName, redrawn);
     const QString path = folder + SwapFileName(swapId);
     platform::File swapFile =
         platform::File::open(LocalPath(path), platform::OpenMode::ReadWriteCreate);
