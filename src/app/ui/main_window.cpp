@@ -1,7 +1,5 @@
 #include "app/ui/main_window.h"
 
-#include "operations/library_startup.h"
-
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -15,7 +13,18 @@
 namespace zelmo {
 
 TfMain::TfMain(const BuildDayBytes& buildDay, QWidget* parent)
-    : QMainWindow(parent), buildDay_(buildDay) {
+    : QMainWindow(parent), buildDay_(buildDay),
+      session_({.Log = [this](LogKind kind, const QString& text) { AddLog(kind, text); },
+                .ShowMessage =
+                    [this](const QString& text) {
+                        QMessageBox::warning(this, QStringLiteral("Zelmo 2"), text);
+                    },
+                .Confirm =
+                    [this](const QString& question) {
+                        return QMessageBox::question(this, QStringLiteral("Zelmo 2"), question,
+                                                     QMessageBox::Ok | QMessageBox::Cancel) ==
+                               QMessageBox::Ok;
+                    }}) {
     CreateMenus();
 
     reLog = new QTextEdit;
@@ -45,11 +54,7 @@ TfMain::TfMain(const BuildDayBytes& buildDay, QWidget* parent)
     resize(900, 600);
 }
 
-TfMain::~TfMain() {
-    if (hardware_.isBound()) {
-        hardware_.api().ZmFree();
-    }
-}
+TfMain::~TfMain() = default;
 
 void TfMain::CreateMenus() {
     QMenu* miFile = menuBar()->addMenu(tr("&File"));
@@ -99,25 +104,19 @@ void TfMain::Initialize() {
         AddLog(lkWarning, QString::fromLatin1(kReleaseAgeWarning));
     }
 
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const LibraryStartup startup = StartLibraries(appDir, 0, hardware_, remote_);
-    for (const QString& line : startup.Log) {
-        AddLog(lkPlain, line);
-    }
-    if (startup.Failed) {
-        QMessageBox::critical(this, QStringLiteral("Error"), startup.ErrorBoxText);
+    const Result started = session_.StartLibraries(QCoreApplication::applicationDirPath());
+    if (!started.ok) {
+        QMessageBox::critical(this, QStringLiteral("Error"), started.message);
         QCoreApplication::exit(1);
         return;
     }
-
-    AddLog(lkSection, QStringLiteral("Reading configuration files."));
-    const HardwareEntryPoints& api = hardware_.api();
-    const CatalogueLoadResult loaded =
-        LoadCatalogue({api.ZmGetVendorsDevices, api.ZmGetNoOfVendors, api.ZmGetNoOfDevices},
-                      CataloguePath(appDir), catalogue_);
-    for (const QString& line : loaded.Messages) {
-        AddLog(lkDetail, line);
+    if (!session_.FindProgrammers()) {
+        session_.Close();
+        QCoreApplication::exit(1);
+        return;
     }
+    // An unreadable catalogue has been logged; the application goes on with an empty one.
+    session_.LoadCatalogue();
     AddLog(lkSection, QStringLiteral("Initialization done."));
 }
 

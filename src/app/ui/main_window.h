@@ -5,9 +5,7 @@
 
 #include "app/message_log.h"
 #include "app/release.h"
-#include "catalogue/catalogue_list.h"
-#include "operations/hardware_binding.h"
-#include "operations/remote_binding.h"
+#include "app/startup_session.h"
 
 #include <QMainWindow>
 
@@ -33,8 +31,10 @@ public:
 
 public slots:
     // Runs once, at the first idle moment after the window is shown: reports the release, binds
-    // the hardware library (and the remote-control library when present) and has the hardware
-    // library read the device catalogue. A missing or incomplete library ends the application.
+    // the hardware library (and the remote-control library when present), opens the programmers
+    // and has the hardware library read the device catalogue, all on the start-up session. A
+    // missing or incomplete library, or a programmer that cannot be started, ends the
+    // application.
     void Initialize();
 
 private:
@@ -47,9 +47,7 @@ private:
     QTextEdit* reLog = nullptr;
     QLabel* lStatus = nullptr;
     bool initialized_ = false;
-    HardwareBinding hardware_;
-    RemoteControlBinding remote_;
-    CCatalogue catalogue_;
+    CStartupSession session_;
 };
 
 } // namespace zelmo
