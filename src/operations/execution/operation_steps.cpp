@@ -114,7 +114,10 @@ void COperations::ResultsStep(TExecuteThread& thread) {
         // and statistics stay as they were.
         device.Progress = 100.0;
         views |= ViewProgress;
-        if (runsProgram(thread) && serializing(device) && thread.SerialWritten) {
+        // Only a good device uses up its number: the next device gets the number a failed one
+        // was given, so the devices that pass carry consecutive numbers.
+        if (runsProgram(thread) && serializing(device) && thread.SerialWritten &&
+            thread.Status() == ZM_STATUS_OK) {
             QString message;
             if (!device.Serialization->Advance(&message) && host_.ShowError) {
                 host_.ShowError(message);

@@ -126,8 +126,9 @@ public:
 
     // Stops production and waits, letting events run, until every operation thread has ended.
     void Shutdown();
-    // Operation threads alive (running or kept for production).
+    // Operation threads alive: all of them, and those of Run and the Single tab.
     int ThreadCount() const;
+    int OperationThreads() const { return static_cast<int>(threads_.size()); }
 
     QTimer tProgress;
     QTimer tAuto;
