@@ -50,6 +50,16 @@ protected:
         ASSERT_TRUE(s.SaveToFile());
     }
     bool Logged(const QString& line) const { return log.contains(line); }
+    // Assigns a binary file holding `bytes` to memory A of the device's selected data set.
+    void AssignFile(int d, const std::vector<std::uint8_t>& bytes) {
+        const auto path = home / "image.bin";
+        ASSERT_TRUE(writeFile(path, std::string(bytes.begin(), bytes.end())));
+        auto entry = std::make_shared<CFileEntry>();
+        entry->FileName = QString::fromStdString(path.string());
+        entry->Type = FmtBinary;
+        std::array<FileEntryPtr, kRecentFiles> recent{entry};
+        project.DeviceAt(d)->Selected()->Memories[0].SetFiles(recent);
+    }
 };
 
 TEST_F(Execution, AProgramRunThenAReadGivesTheBytesAndRecomputesTheEnabledChecksums) {
@@ -216,6 +226,47 @@ TEST_F(Execution, TheReportFollowsExtReportAndShowOpTime) {
             EXPECT_TRUE(timed.isEmpty());
         }
     }
+}
+
+TEST_F(Execution, ARunReloadsTheAssignedFileBeforeTheSerialNumberGoesIn) {
+    REQUIRE_SIMULATOR();
+    const int d = StartWithEeprom();
+    Serialize(d, 0x0100);
+    project.ReloadFile = 1;
+    const auto image = Pattern(kEepromSize, 5);
+    AssignFile(d, image);
+    SetMemory(d, 0, std::vector<std::uint8_t>(kEepromSize, 0)); // an edited buffer
+    ASSERT_EQ(ops.Run(false), 1);
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(project.DeviceAt(d)->LastStatus, 0) << log.join('\n').toStdString();
+    auto expected = image;
+    expected[0x10] = 0x01;
+    expected[0x11] = 0x00;
+    EXPECT_EQ(ChipMemoryA(0, "ATM_AT28C64B_DIP28", kEepromSize), expected);
+    EXPECT_EQ(Memory(d, 0), expected);
+    EXPECT_TRUE(Logged("80000 Reloading file. Target buffer: EEPROM..."))
+        << log.join('\n').toStdString();
+    EXPECT_EQ(project.DeviceAt(d)->Serialization->Current, 0x0101u);
+}
+
+TEST_F(Execution, AFailedReloadCancelsTheRunWithoutTouchingTheDevice) {
+    REQUIRE_SIMULATOR();
+    const int d = StartWithEeprom();
+    Serialize(d, 0x0100);
+    project.ReloadFile = 2;
+    SetMemory(d, 0, Pattern(kEepromSize, 1)); // no file is assigned to memory A
+    ASSERT_EQ(ops.Run(false), 1);
+    ASSERT_TRUE(WaitIdle());
+    const CDevice& device = *project.DeviceAt(d);
+    EXPECT_EQ(device.LastStatus, ZM_STATUS_CANCELLED);
+    EXPECT_TRUE(Logged("500000 Unknown file name. Reloading failed."))
+        << log.join('\n').toStdString();
+    EXPECT_TRUE(Logged("480000 Operation failed. Could not reload file(s)."));
+    EXPECT_EQ(ChipMemoryA(0, "ATM_AT28C64B_DIP28", kEepromSize),
+              std::vector<std::uint8_t>(kEepromSize, 0xFF))
+        << "the chip was not programmed";
+    EXPECT_EQ(device.Serialization->Current, 0x0100u);
+    EXPECT_EQ(completions.back().second, CodeOperationFailed);
 }
 
 TEST_F(Execution, DemoModeRefusesAndAnswers100) {

@@ -118,5 +118,44 @@ TEST_F(Gang, ASlotShowsLightsOnlyOnceItRan) {
     EXPECT_EQ(ops.Lights(1), GangLights{}) << "slot 2 never ran";
 }
 
+TEST_F(Gang, ALinkedSingleOperationRunsOnTheLinkedDevicesOnly) {
+    REQUIRE_SIMULATOR();
+    StartGang(3);
+    // The third device is another chip: it never takes part.
+    project.RemoveDevice(2);
+    const int other = AddDevice("ATM:AT28C16:DIP24");
+    ASSERT_EQ(other, 2);
+    ops.AssignProgrammer(other, 2);
+    ops.ToggleLinkDevices();
+    ASSERT_EQ(project.DeviceAt(other)->Linked, 0);
+    for (int d = 0; d < 2; ++d) {
+        SetMemory(d, 0, Pattern(kEepromSize, static_cast<std::uint8_t>(d + 1)));
+    }
+    ops.SingleOperation(5); // Program
+    ASSERT_TRUE(WaitIdle());
+    for (int d = 0; d < 2; ++d) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(project.DeviceAt(d)->LastStatus, 0) << log.join('\n').toStdString();
+        EXPECT_EQ(ChipMemoryA(d, kEepromFile, kEepromSize),
+                  Pattern(kEepromSize, static_cast<std::uint8_t>(d + 1)));
+        EXPECT_EQ(project.DeviceAt(d)->Statistics->Good, 0u) << "a single operation";
+    }
+    EXPECT_EQ(completions.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(PortDir(2) / "ATM_AT28C16_DIP24.chip"));
+    EXPECT_EQ(project.DeviceAt(other)->Busy, 0);
+}
+
+TEST_F(Gang, EscapeCancelsOnlyTheActiveDevice) {
+    REQUIRE_SIMULATOR();
+    StartGang(2, "speed = 16K\n");
+    ops.ToggleLinkDevices();
+    ASSERT_EQ(ops.Run(false), 2);
+    ASSERT_TRUE(WaitFor([&] { return project.DeviceAt(0)->Progress > 0.0; }));
+    ops.CancelActive();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(project.DeviceAt(0)->LastStatus, ZM_STATUS_CANCELLED);
+    EXPECT_EQ(project.DeviceAt(1)->LastStatus, 0);
+}
+
 } // namespace
 } // namespace zelmo::test

@@ -119,6 +119,31 @@ TEST_F(Production, AFailedDeviceCountsBadAndLeavesItsNumberToTheNext) {
     ops.AutoClick();
 }
 
+TEST_F(Production, AReloadedFileNeverOverwritesTheSerialNumber) {
+    REQUIRE_SIMULATOR();
+    StartLine(1);
+    Serialize(0, 0x0200);
+    project.ReloadFile = 1;
+    const auto image = Pattern(kEepromSize, 4);
+    const auto path = home / "image.bin";
+    ASSERT_TRUE(writeFile(path, std::string(image.begin(), image.end())));
+    auto entry = std::make_shared<CFileEntry>();
+    entry->FileName = QString::fromStdString(path.string());
+    project.DeviceAt(0)->Selected()->Memories[0].SetFiles({entry});
+    ops.AutoClick();
+    for (unsigned chip = 1; chip <= 2; ++chip) {
+        SCOPED_TRACE(chip);
+        Control(0, "socket = chip-" + std::to_string(chip) + "\n");
+        ASSERT_TRUE(WaitFor([&] { return Counted(0) == chip; })) << log.join('\n').toStdString();
+        auto expected = image;
+        expected[kSerialAt] = 0x02;
+        expected[kSerialAt + 1] = static_cast<std::uint8_t>(chip - 1);
+        EXPECT_EQ(ChipMemoryA(0, kEepromFile, kEepromSize), expected);
+    }
+    EXPECT_EQ(project.DeviceAt(0)->Statistics->Good, 2u);
+    ops.AutoClick();
+}
+
 TEST_F(Production, TheButtonStopsEveryProductionThread) {
     REQUIRE_SIMULATOR();
     StartLine(2);
@@ -132,7 +157,10 @@ TEST_F(Production, TheButtonStopsEveryProductionThread) {
     EXPECT_FALSE(ops.Buttons().Run) << "no Run while production is on";
     EXPECT_TRUE(ops.Buttons().Auto);
 
+    // Stopped on the programmers they were started on, whatever the assignment says now.
+    ops.AssignProgrammer(0, 1);
     ops.AutoClick();
+    EXPECT_TRUE(shownMessages.isEmpty());
     EXPECT_EQ(ops.ThreadCount(), 0);
     for (int d = 0; d < 2; ++d) {
         EXPECT_EQ(project.DeviceAt(d)->AutoActive, 0) << d;
