@@ -15,51 +15,18 @@
 namespace zelmo::test {
 namespace {
 
-#define REQUIRE_SIMULATOR()                                                                        \
-    if (appDir().isEmpty()) {                                                                      \
-        GTEST_SKIP() << "needs ZELMO_BIN_DIR with libhardware.so";                                 \
-    }
-
-constexpr char kEeprom[] = "ATM:AT28C64B:DIP28";
-constexpr std::uint32_t kEepromSize = 8192;
-
 std::uint32_t sum(const std::vector<std::uint8_t>& bytes) {
     return std::accumulate(bytes.begin(), bytes.end(), std::uint32_t{0});
 }
 
 class Execution : public OperationTest {
 protected:
-    // One programmer and one EEPROM whose Program tab programs and verifies.
+    // One programmer and one EEPROM.
     int StartWithEeprom(const std::string& extra = {}) {
         EXPECT_TRUE(Start(1, extra));
-        const int d = AddDevice(kEeprom);
-        CDevice& device = *project.DeviceAt(d);
-        device.OpTabsSelected = TabProgram;
-        device.OpTabs[TabProgram] = OP_PROGRAM | OP_VERIFY;
-        return d;
-    }
-    // Serial numbers of two bytes, binary, MSB first, at 0x10 of memory A, kept in a file.
-    void Serialize(int d, std::uint64_t first) {
-        CSerialization& s = *project.DeviceAt(d)->Serialization;
-        s.Enabled = 1;
-        s.FileName = QString::fromStdString((home / "serial.ini").string());
-        s.Address = 0x10;
-        s.Length = 2;
-        s.Current = first;
-        s.Step = 1;
-        ASSERT_TRUE(s.SaveToFile());
+        return AddEeprom();
     }
     bool Logged(const QString& line) const { return log.contains(line); }
-    // Assigns a binary file holding `bytes` to memory A of the device's selected data set.
-    void AssignFile(int d, const std::vector<std::uint8_t>& bytes) {
-        const auto path = home / "image.bin";
-        ASSERT_TRUE(writeFile(path, std::string(bytes.begin(), bytes.end())));
-        auto entry = std::make_shared<CFileEntry>();
-        entry->FileName = QString::fromStdString(path.string());
-        entry->Type = FmtBinary;
-        std::array<FileEntryPtr, kRecentFiles> recent{entry};
-        project.DeviceAt(d)->Selected()->Memories[0].SetFiles(recent);
-    }
 };
 
 TEST_F(Execution, AProgramRunThenAReadGivesTheBytesAndRecomputesTheEnabledChecksums) {
@@ -178,7 +145,7 @@ TEST_F(Execution, ASingleOperationNeitherCountsNorWritesTheSerialNumber) {
     EXPECT_EQ(device.Statistics->Good + device.Statistics->Bad, 0u);
     EXPECT_EQ(device.Serialization->Current, 0x0100u);
     EXPECT_EQ(Memory(d, 0), before);
-    EXPECT_EQ(ChipMemoryA(0, "ATM_AT28C64B_DIP28", kEepromSize), before);
+    EXPECT_EQ(ChipMemoryA(0, kEepromFile, kEepromSize), before);
 
     ops.SingleOperation(6); // Verify never asks
     EXPECT_EQ(questions.size(), 1);
@@ -242,7 +209,7 @@ TEST_F(Execution, ARunReloadsTheAssignedFileBeforeTheSerialNumberGoesIn) {
     auto expected = image;
     expected[0x10] = 0x01;
     expected[0x11] = 0x00;
-    EXPECT_EQ(ChipMemoryA(0, "ATM_AT28C64B_DIP28", kEepromSize), expected);
+    EXPECT_EQ(ChipMemoryA(0, kEepromFile, kEepromSize), expected);
     EXPECT_EQ(Memory(d, 0), expected);
     EXPECT_TRUE(Logged("80000 Reloading file. Target buffer: EEPROM..."))
         << log.join('\n').toStdString();
@@ -262,7 +229,7 @@ TEST_F(Execution, AFailedReloadCancelsTheRunWithoutTouchingTheDevice) {
     EXPECT_TRUE(Logged("500000 Unknown file name. Reloading failed."))
         << log.join('\n').toStdString();
     EXPECT_TRUE(Logged("480000 Operation failed. Could not reload file(s)."));
-    EXPECT_EQ(ChipMemoryA(0, "ATM_AT28C64B_DIP28", kEepromSize),
+    EXPECT_EQ(ChipMemoryA(0, kEepromFile, kEepromSize),
               std::vector<std::uint8_t>(kEepromSize, 0xFF))
         << "the chip was not programmed";
     EXPECT_EQ(device.Serialization->Current, 0x0100u);

@@ -12,15 +12,6 @@
 namespace zelmo::test {
 namespace {
 
-#define REQUIRE_SIMULATOR()                                                                        \
-    if (appDir().isEmpty()) {                                                                      \
-        GTEST_SKIP() << "needs ZELMO_BIN_DIR with libhardware.so";                                 \
-    }
-
-constexpr char kEeprom[] = "ATM:AT28C64B:DIP28";
-constexpr char kEepromFile[] = "ATM_AT28C64B_DIP28";
-constexpr std::uint32_t kEepromSize = 8192;
-
 class Gang : public OperationTest {
 protected:
     // `count` programmers with as many EEPROMs, device i served by programmer i.
@@ -28,12 +19,7 @@ protected:
         ASSERT_TRUE(Start(count, extra));
         project.GangMode = 1;
         for (int i = 0; i < count; ++i) {
-            const int d = AddDevice(kEeprom);
-            ASSERT_EQ(d, i);
-            CDevice& device = *project.DeviceAt(d);
-            device.OpTabsSelected = TabProgram;
-            device.OpTabs[TabProgram] = OP_PROGRAM | OP_VERIFY;
-            ops.AssignProgrammer(d, i);
+            ASSERT_EQ(AddEeprom(i), i);
         }
         ASSERT_TRUE(ops.Gang());
     }

@@ -1,6 +1,8 @@
 #include "operations/operation_fixture.h"
 
+#include "operations/execution/operation_block.h"
 #include "project/device_descriptor.h"
+#include "serialization/serialization.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,6 +87,44 @@ int OperationTest::AddDevice(const std::string& key) {
     }
     ADD_FAILURE() << "no catalogue device " << key;
     return -1;
+}
+
+int OperationTest::AddEeprom(int programmer) {
+    const int d = AddDevice(kEeprom);
+    if (d >= 0) {
+        CDevice& device = *project.DeviceAt(d);
+        device.OpTabsSelected = TabProgram;
+        device.OpTabs[TabProgram] = OP_PROGRAM | OP_VERIFY;
+        if (programmer >= 0) {
+            ops.AssignProgrammer(d, programmer);
+        }
+    }
+    return d;
+}
+
+void OperationTest::Serialize(int device, std::uint64_t first) {
+    CSerialization& s = *project.DeviceAt(device)->Serialization;
+    s.Enabled = 1;
+    s.FileName = QString::fromStdString((home / "serial.ini").string());
+    s.Address = kSerialAt;
+    s.Length = 2;
+    s.Current = first;
+    s.Step = 1;
+    ASSERT_TRUE(s.SaveToFile());
+}
+
+void OperationTest::AssignFile(int device, const std::vector<std::uint8_t>& bytes) {
+    const auto path = home / "image.bin";
+    ASSERT_TRUE(writeFile(path, std::string(bytes.begin(), bytes.end())));
+    auto entry = std::make_shared<CFileEntry>();
+    entry->FileName = QString::fromStdString(path.string());
+    entry->Type = FmtBinary;
+    project.DeviceAt(device)->Selected()->Memories[0].SetFiles({entry});
+}
+
+std::uint32_t OperationTest::Counted(int device) const {
+    const CStatistics& s = *project.DeviceAt(device)->Statistics;
+    return s.Good + s.Bad;
 }
 
 bool OperationTest::WaitFor(const std::function<bool()>& done, int ms) {

@@ -22,6 +22,18 @@
 
 namespace zelmo::test {
 
+#define REQUIRE_SIMULATOR()                                                                        \
+    if (appDir().isEmpty()) {                                                                      \
+        GTEST_SKIP() << "needs ZELMO_BIN_DIR with libhardware.so";                                 \
+    }
+
+// The device most tests program: 8 KiB of EEPROM, and the name of its chip file.
+inline constexpr char kEeprom[] = "ATM:AT28C64B:DIP28";
+inline constexpr char kEepromFile[] = "ATM_AT28C64B_DIP28";
+inline constexpr std::uint32_t kEepromSize = 8192;
+// Where Serialize() puts the serial number in memory A.
+inline constexpr std::uint32_t kSerialAt = 0x10;
+
 // The simulator as fast as it goes: no preparation time, no operator cycle.
 inline constexpr char kFastSimulator[] =
     "speed = 64M\noverhead_ms = 0\nprepare_ms = 0\ntrigger_ms = 0\n";
@@ -40,6 +52,15 @@ protected:
     // Adds a catalogue device ("VENDOR:NAME:PACKAGE") with one data set; its index, -1 on
     // failure.
     int AddDevice(const std::string& key);
+    // Adds an EEPROM whose Program tab, selected, programs and verifies; in gang mode it is
+    // served by the programmer at `programmer`.
+    int AddEeprom(int programmer = -1);
+    // Serial numbers of two bytes, binary, MSB first, at kSerialAt of memory A, kept in a file.
+    void Serialize(int device, std::uint64_t first);
+    // Assigns a binary file holding `bytes` to memory A of the device's selected data set.
+    void AssignFile(int device, const std::vector<std::uint8_t>& bytes);
+    // Devices counted good or bad.
+    std::uint32_t Counted(int device) const;
     // Runs events until no operation thread is left (production threads excepted) and no
     // device is busy; false after `ms`.
     bool WaitIdle(int ms = 30000);

@@ -13,16 +13,6 @@
 namespace zelmo::test {
 namespace {
 
-#define REQUIRE_SIMULATOR()                                                                        \
-    if (appDir().isEmpty()) {                                                                      \
-        GTEST_SKIP() << "needs ZELMO_BIN_DIR with libhardware.so";                                 \
-    }
-
-constexpr char kEeprom[] = "ATM:AT28C64B:DIP28";
-constexpr char kEepromFile[] = "ATM_AT28C64B_DIP28";
-constexpr std::uint32_t kEepromSize = 8192;
-constexpr std::uint32_t kSerialAt = 0x10;
-
 class Production : public OperationTest {
 protected:
     // `count` programmers (a gang from two on) with as many EEPROMs whose Program tab programs
@@ -32,28 +22,8 @@ protected:
         project.GangMode = 1;
         project.ProdModeType = 1;
         for (int i = 0; i < count; ++i) {
-            const int d = AddDevice(kEeprom);
-            CDevice& device = *project.DeviceAt(d);
-            device.OpTabsSelected = TabProgram;
-            device.OpTabs[TabProgram] = OP_PROGRAM | OP_VERIFY;
-            if (count > 1) {
-                ops.AssignProgrammer(d, i);
-            }
+            AddEeprom(count > 1 ? i : -1);
         }
-    }
-    void Serialize(int d, std::uint64_t first) {
-        CSerialization& s = *project.DeviceAt(d)->Serialization;
-        s.Enabled = 1;
-        s.FileName = QString::fromStdString((home / "serial.ini").string());
-        s.Address = kSerialAt;
-        s.Length = 2;
-        s.Current = first;
-        s.Step = 1;
-        ASSERT_TRUE(s.SaveToFile());
-    }
-    std::uint32_t Counted(int d) const {
-        const CStatistics& s = *project.DeviceAt(d)->Statistics;
-        return s.Good + s.Bad;
     }
     // The serial number the chip now in the socket carries.
     unsigned ChipSerial() const {
@@ -125,11 +95,7 @@ TEST_F(Production, AReloadedFileNeverOverwritesTheSerialNumber) {
     Serialize(0, 0x0200);
     project.ReloadFile = 1;
     const auto image = Pattern(kEepromSize, 4);
-    const auto path = home / "image.bin";
-    ASSERT_TRUE(writeFile(path, std::string(image.begin(), image.end())));
-    auto entry = std::make_shared<CFileEntry>();
-    entry->FileName = QString::fromStdString(path.string());
-    project.DeviceAt(0)->Selected()->Memories[0].SetFiles({entry});
+    AssignFile(0, image);
     ops.AutoClick();
     for (unsigned chip = 1; chip <= 2; ++chip) {
         SCOPED_TRACE(chip);

@@ -175,32 +175,27 @@ void COperations::waitFor(TExecuteThread& thread) {
     thread.wait();
 }
 
-TExecuteThread* COperations::threadOnPort(int port) const {
+TExecuteThread*
+COperations::findThread(const std::function<bool(const TExecuteThread&)>& matches) const {
     for (const auto& t : threads_) {
-        if (t->Port() == port && !t->isFinished()) {
+        if (!t->isFinished() && matches(*t)) {
             return t.get();
         }
     }
     for (const auto& t : production_) {
-        if (t && t->Port() == port && !t->isFinished()) {
+        if (t && !t->isFinished() && matches(*t)) {
             return t.get();
         }
     }
     return nullptr;
 }
 
+TExecuteThread* COperations::threadOnPort(int port) const {
+    return findThread([port](const TExecuteThread& t) { return t.Port() == port; });
+}
+
 TExecuteThread* COperations::threadOf(const CDevice* device) const {
-    for (const auto& t : threads_) {
-        if (t->Device() == device && !t->isFinished()) {
-            return t.get();
-        }
-    }
-    for (const auto& t : production_) {
-        if (t && t->Device() == device && !t->isFinished()) {
-            return t.get();
-        }
-    }
-    return nullptr;
+    return findThread([device](const TExecuteThread& t) { return t.Device() == device; });
 }
 
 int COperations::ThreadCount() const {

@@ -181,6 +181,8 @@ private:
     void reap(const TExecuteThread* thread);
     // Waits for a thread to end in slices of 10 ms, letting events (its steps) run meanwhile.
     static void waitFor(TExecuteThread& thread);
+    // A thread still running (production threads kept after their end do not count).
+    TExecuteThread* findThread(const std::function<bool(const TExecuteThread&)>& matches) const;
     TExecuteThread* threadOnPort(int port) const;
     TExecuteThread* threadOf(const CDevice* device) const;
     bool refuseWithoutProgrammer();
