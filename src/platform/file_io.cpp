@@ -27,16 +27,11 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
-// A fresh name beside `target`: its own name plus ".tmp<pid>_<n>", or a short name of its own
-// when that would pass the file-name limit.
+// A fresh name beside `target`: its own name plus ".tmp<pid>_<n>".
 std::filesystem::path temporarySibling(const std::filesystem::path& target) {
     static std::atomic<unsigned> counter{0};
-    const std::string suffix = std::to_string(::getpid()) + "_" + std::to_string(counter++);
-    if (target.filename().native().size() + suffix.size() + 4 > 255) {
-        return target.parent_path() / (".zelmo-" + suffix + ".tmp");
-    }
     std::filesystem::path tmp = target;
-    tmp += ".tmp" + suffix;
+    tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
     return tmp;
 }
 

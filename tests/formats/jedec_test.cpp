@@ -260,6 +260,29 @@ TEST(JedecRead, HugeNumbersNeverWrap) {
     }
 }
 
+// A source that stops answering (a file cut short by another process) fails the load with the
+// access message: before the targets are touched, or after they were prepared for the fields.
+TEST(JedecRead, AReadErrorIsAFileAccessError) {
+    const std::string text = jedec("QF64*QP8*L0000 1*");
+    // Each scan reads this short text in one piece: STX, '*', the counting pass, the fields.
+    for (const int good : {0, 3}) {
+        int reads = 0;
+        const JedecSource source{text.size(), [&](std::uint64_t at, std::span<char> into) {
+                                     if (reads++ == good) {
+                                         return false;
+                                     }
+                                     std::copy_n(text.data() + at, into.size(), into.data());
+                                     return true;
+                                 }};
+        std::vector<std::uint8_t> a(64, 0xEE), b(48, 0xEE);
+        const JedecTarget t{a, b};
+        const JedecLoadResult r = readJedec(source, std::span(&t, 1), 8);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message.toStdString(), "Couldn't open file, file access error.");
+        EXPECT_EQ(a[0], good == 0 ? 0xEE : 0) << "prepared, fuse 0 never set";
+    }
+}
+
 // A vector line carries pin characters only: a vector shorter than the pin count ends where
 // its characters end.
 TEST(JedecWrite, VectorLinesHoldOnlyPinCharacters) {
