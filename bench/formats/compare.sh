@@ -9,6 +9,7 @@
 #   defaults: build/bin/zelmo2-cli next to this checkout, srec_cat and objcopy from PATH. Given
 #   the benchmark program (as scripts/run-benchmarks does), the zelmo2-cli of its build is used.
 #   A save includes flushing the new file to disk before it replaces the old one.
+#   ONLY_ZELMO=1 leaves the other tools out (to set two builds of zelmo2-cli side by side).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,6 +19,7 @@ if [ "$(basename "$cli")" = bench_formats ]; then
 fi
 srec_cat=${2:-$(command -v srec_cat || true)}
 objcopy=${3:-$(command -v objcopy || true)}
+if [ -n "${ONLY_ZELMO:-}" ]; then srec_cat=""; objcopy=""; fi
 size=$((64 * 1024 * 1024))
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelmo-compare.XXXXXX")
