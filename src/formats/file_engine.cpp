@@ -87,7 +87,7 @@ ParseStep feedByReads(Reader& reader, const platform::File& file, std::uint64_t 
         });
     if (end == platform::PieceEnd::Done && size == 0) {
         std::size_t consumed = 0;
-        step = reader.parse({}, true, consumed); // an empty file still meets the format's rule
+        step = reader.parse({}, true, consumed); // an empty file: the format decides
     }
     return step == ParseStep::More ? ParseStep::Failed : step;
 }
