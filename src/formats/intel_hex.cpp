@@ -8,24 +8,14 @@
 
 namespace zelmo::formats {
 
-const char* IntelHexReader::decode(const char* line, const char* end) {
-    // The run of digit pairs after the colon; anything after it on the line is ignored.
-    DigitPairs run{line, 0, 0};
-    if (line < end && *line == ':') {
-        run = decodeDigitPairs(line + 1, end, bytes_);
-    }
-    count_ = run.count;
-    sum_ = run.sum;
-    return run.next;
-}
-
-ParseStep IntelHexReader::record() {
-    const std::size_t nb = count_;
+ParseStep IntelHexReader::record(std::string_view /*line*/, const DigitPairs& run,
+                                 const std::uint8_t* bytes) {
+    const std::size_t nb = run.count;
     if (nb < 5) {
         return fail(kIncorrect); // too short or not starting with ':'
     }
-    const unsigned count = bytes_[0];
-    const unsigned type = bytes_[3];
+    const unsigned count = bytes[0];
+    const unsigned type = bytes[3];
     if (type == 0x01) {
         return done(" bytes loaded from file.");
     }
@@ -34,8 +24,8 @@ ParseStep IntelHexReader::record() {
     if (nb < count + 5) {
         return fail(kIncorrect);
     }
-    const unsigned stored = bytes_[nb - 1];
-    const unsigned computed = (0x100u - ((sum_ - stored) & 0xFFu)) & 0xFFu;
+    const unsigned stored = bytes[nb - 1];
+    const unsigned computed = (0x100u - ((run.sum - stored) & 0xFFu)) & 0xFFu;
     if (type == 0x00 && stored != 0 && stored != computed) {
         return fail("Incorrect Hex file. Checksum error.");
     }
@@ -43,13 +33,13 @@ ParseStep IntelHexReader::record() {
         if (nb < 6) {
             return fail(kIncorrect);
         }
-        const std::int64_t value = (bytes_[4] << 8) | bytes_[5];
+        const std::int64_t value = (bytes[4] << 8) | bytes[5];
         base_ = type == 0x02 ? value * 16 : value * 65536;
         return ParseStep::More;
     }
     if (type == 0x00) {
-        const std::int64_t address = (bytes_[1] << 8) | bytes_[2];
-        store(base_ + address - fileOffset(), bytes_.data() + 4, count);
+        const std::int64_t address = (bytes[1] << 8) | bytes[2];
+        store(base_ + address - fileOffset(), bytes + 4, count);
     }
     return ParseStep::More;
 }

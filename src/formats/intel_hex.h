@@ -27,12 +27,17 @@ public:
 
 private:
     friend IntelHexLines;
-    const char* decode(const char* line, const char* end);
-    ParseStep record();
+    // Defined here so that the parse loop decodes without a call per line.
+    DigitPairs decode(const char* line, const char* end, std::span<std::uint8_t> bytes) {
+        // The run of digit pairs after the colon; anything after it on the line is ignored.
+        if (line < end && *line == ':') {
+            return decodeDigitPairs(line + 1, end, bytes);
+        }
+        return {line, 0, 0};
+    }
+    ParseStep record(std::string_view line, const DigitPairs& run, const std::uint8_t* bytes);
     ParseStep endOfData() { return fail(kIncorrect); } // a file without an end record
 
-    std::size_t count_ = 0; // digit pairs decoded on the line
-    unsigned sum_ = 0;      // their sum
     std::int64_t base_ = 0; // from the last extended address record
 };
 

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 namespace zelmo::formats {
 
@@ -79,9 +80,10 @@ private:
 // A format derives from LineRecordReader<Format, MaxLine> (MaxLine: the longest line it accepts)
 // and provides:
 //   static constexpr const char* kIncorrect; its message for a malformed line
-//   const char* decode(const char* line, const char* end);
-//       decodes the line's digit pairs into bytes_ and returns the first character after them
-//   ParseStep record();   interprets the decoded line: More, Done or Failed
+//   DigitPairs decode(const char* line, const char* end, std::span<std::uint8_t> bytes);
+//       decodes the line's digit pairs into `bytes`; the run ends where the line may go on
+//   ParseStep record(std::string_view line, const DigitPairs& run, const std::uint8_t* bytes);
+//       interprets the decoded line: More, Done or Failed
 //   ParseStep endOfData();   the data ended after a line break
 template <typename Format, std::size_t MaxLine> class LineRecordReader {
 public:
@@ -165,9 +167,6 @@ protected:
         return static_cast<std::int64_t>(static_cast<std::uint32_t>(settings_.fileOffset));
     }
 
-    // The digit pairs of the current line.
-    std::array<std::uint8_t, MaxLine / 2 + 1> bytes_;
-
 private:
     Format& format() { return static_cast<Format&>(*this); }
 
@@ -194,6 +193,9 @@ ParseStep LineRecordReader<Format, MaxLine>::parse(std::span<const char> text, b
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* p = begin;
+    // The digit pairs of the current line, kept apart from the reader's own state so that
+    // decoding into them never forces that state back to memory.
+    std::array<std::uint8_t, MaxLine / 2 + 1> bytes;
     auto stop = [&](const char* at, ParseStep step) {
         consumed = static_cast<std::size_t>(at - begin);
         consumedBefore_ += consumed;
@@ -213,7 +215,8 @@ ParseStep LineRecordReader<Format, MaxLine>::parse(std::span<const char> text, b
         }
         const char* const line = p;
         progress_.update(consumedBefore_ + static_cast<std::uint64_t>(line - begin));
-        const char* const e = findLineEnd(format().decode(line, end), end);
+        const DigitPairs run = format().decode(line, end, bytes);
+        const char* const e = findLineEnd(run.next, end);
         if (static_cast<std::size_t>(e - line) > MaxLine) {
             return fail(Format::kIncorrect);
         }
@@ -222,7 +225,8 @@ ParseStep LineRecordReader<Format, MaxLine>::parse(std::span<const char> text, b
         }
         p = e;
         skipBreaks_ = true;
-        const ParseStep step = format().record();
+        const ParseStep step = format().record(
+            std::string_view(line, static_cast<std::size_t>(e - line)), run, bytes.data());
         if (step == ParseStep::Done) {
             return stop(p, ParseStep::Done);
         }

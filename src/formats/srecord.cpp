@@ -8,45 +8,35 @@
 
 namespace zelmo::formats {
 
-const char* SRecordReader::decode(const char* line, const char* end) {
-    isS_ = line < end && (*line == 'S' || *line == 's');
-    type_ = isS_ && end - line >= 2 ? hexValue(line[1]) : kNotHex;
-    DigitPairs run{line, 0, 0};
-    if (type_ >= 1 && type_ <= 3) {
-        run = decodeDigitPairs(line + 2, end, bytes_);
-    }
-    count_ = run.count;
-    sum_ = run.sum;
-    return run.next;
-}
-
-ParseStep SRecordReader::record() {
-    if (!isS_ || type_ == kNotHex) {
+ParseStep SRecordReader::record(std::string_view line, const DigitPairs& run,
+                                const std::uint8_t* bytes) {
+    const unsigned type = recordType(line.data(), line.data() + line.size());
+    if (type == kNotHex) {
         return fail(kIncorrect);
     }
-    if (type_ >= 7 && type_ <= 9) {
+    if (type >= 7 && type <= 9) {
         return done(" bytes loaded.");
     }
-    if (type_ < 1 || type_ > 3) {
+    if (type < 1 || type > 3) {
         return ParseStep::More; // header and count records are not checked
     }
-    const std::size_t nb = count_;
-    const std::size_t addressBytes = type_ + 1;
-    const std::size_t count = nb > 0 ? bytes_[0] : 0;
+    const std::size_t nb = run.count;
+    const std::size_t addressBytes = type + 1;
+    const std::size_t count = nb > 0 ? bytes[0] : 0;
     if (nb == 0 || nb < count + 1 || nb < addressBytes + 1) {
         return fail(kIncorrect); // shorter than its fields require
     }
-    unsigned sum = sum_;
+    unsigned sum = run.sum;
     for (std::size_t j = count; j < nb; ++j) {
-        sum -= bytes_[j]; // sum of the count byte, address and data
+        sum -= bytes[j]; // sum of the count byte, address and data
     }
-    const unsigned checksum = bytes_[count];
+    const unsigned checksum = bytes[count];
     std::int64_t address = 0;
     for (std::size_t j = 1; j <= addressBytes; ++j) {
-        address = (address << 8) | bytes_[j];
+        address = (address << 8) | bytes[j];
     }
     const std::size_t n = count > addressBytes + 1 ? count - addressBytes - 1 : 0;
-    store(address - fileOffset(), bytes_.data() + 1 + addressBytes, n);
+    store(address - fileOffset(), bytes + 1 + addressBytes, n);
     // The checksum is tested after storing: a failing record's bytes are already stored.
     if (((checksum + sum + 1) & 0xFF) != 0) {
         return fail("Incorrect S-Record file. Checksum error.");

@@ -28,14 +28,21 @@ public:
 
 private:
     friend SRecordLines;
-    const char* decode(const char* line, const char* end);
-    ParseStep record();
+    // The record type digit of a line, or kNotHex when the line is no S-record at all.
+    static unsigned recordType(const char* line, const char* end) {
+        const bool isS = line < end && (*line == 'S' || *line == 's');
+        return isS && end - line >= 2 ? hexValue(line[1]) : kNotHex;
+    }
+    // Defined here so that the parse loop decodes without a call per line.
+    DigitPairs decode(const char* line, const char* end, std::span<std::uint8_t> bytes) {
+        const unsigned type = recordType(line, end);
+        if (type >= 1 && type <= 3) {
+            return decodeDigitPairs(line + 2, end, bytes);
+        }
+        return {line, 0, 0};
+    }
+    ParseStep record(std::string_view line, const DigitPairs& run, const std::uint8_t* bytes);
     ParseStep endOfData() { return done(" bytes loaded."); }
-
-    bool isS_ = false;
-    unsigned type_ = kNotHex; // the record type digit
-    std::size_t count_ = 0;   // digit pairs decoded after it
-    unsigned sum_ = 0;        // their sum
 };
 
 // The parse loop is compiled once, beside the grammar it calls.
