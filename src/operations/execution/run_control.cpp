@@ -29,13 +29,15 @@ void COperations::launchRun(int device, int programmer, bool byUser) {
     CDevice& d = *project_.DeviceAt(device);
     d.Busy = 1;
     changed(device, ViewOperations | ViewTree);
-    startOperation(device, programmer, byUser);
+    // Reported before the start: the start lets pending events run, and with them the first
+    // steps of the new thread, whose lines belong after this one.
     const QString text = QStringLiteral("Executing operations...");
     d.StatusText = text;
     log(lkDataSetHeaderAfterBlank(device));
     log(lkDetail, text);
     changed(device, ViewStatusText);
     emit StatusMessage(text);
+    startOperation(device, programmer, byUser);
 }
 
 int COperations::Run(bool byUser) {
@@ -98,7 +100,7 @@ void COperations::SingleOperation(int tag, bool byUser) {
         project_.UpdateLinks();
     }
     const bool gang = Gang();
-    int programmer = Demo() ? -1 : programmers_.ForDevice(project_, *active);
+    const int programmer = Demo() ? -1 : programmers_.ForDevice(project_, *active);
     if (gang && programmer < 0) {
         refuseWithoutProgrammer();
         return;
@@ -133,12 +135,12 @@ void COperations::SingleOperation(int tag, bool byUser) {
                          .Operations = WithPinCheck(device, op->Bit),
                          .Beep = project_.Beep,
                          .DefaultTestState = DefaultTestStateOf(device, device.SelectedDataSet)});
-            startThread(j, assigned, block, byUser && programmers_.Count() == 1, true);
             device.StatusText = text;
             log(lkDataSetHeaderAfterBlank(j));
             log(lkDetail, text);
             changed(j, ViewStatusText);
             emit StatusMessage(text);
+            startThread(j, assigned, block, byUser && programmers_.Count() == 1, true);
             activeStarted = activeStarted || j == activeIndex;
         }
         if (!activeStarted) {
