@@ -101,9 +101,14 @@ bool TExecuteThread::waitForWake() {
     return false;
 }
 
+void CExecuteContext::Hand(const std::function<void()>& step) {
+    const std::lock_guard turn(HandOverLock);
+    Executor.Run(step);
+}
+
 void TExecuteThread::step(std::recursive_mutex& lock,
                           void (CExecuteSteps::*method)(TExecuteThread&)) {
-    context_.Executor.Run([&] {
+    context_.Hand([&] {
         const std::lock_guard guard(lock);
         (steps_.*method)(*this);
     });
@@ -128,10 +133,10 @@ void TExecuteThread::run() {
         binding_.api().ZmFreeLib(request_.Port);
     }
     binding_.release();
-    {
-        const std::lock_guard lock(signalMutex_);
-        ended_ = true;
-    }
+    // Notified under the lock: a waiter may destroy this object as soon as it sees ended_, so
+    // the notification must be over by then.
+    const std::lock_guard lock(signalMutex_);
+    ended_ = true;
     signalChanged_.notify_all();
 }
 
@@ -186,7 +191,7 @@ void TExecuteThread::singlePass() {
     const OperationEntryPoints& api = binding_.api();
     bool reloaded = true;
     if (request_.Block.Mode == OPMODE_RUN && request_.Reload) {
-        context_.Executor.Run([&] { reloaded = steps_.ReloadStep(*this); });
+        context_.Hand([&] { reloaded = steps_.ReloadStep(*this); });
     }
     if (!StopRequested()) {
         if (reloaded) {
@@ -222,7 +227,7 @@ void TExecuteThread::productionLoop() {
             // reload never overwrites the number the device is about to get.
             bool reloaded = true;
             if (request_.Reload) {
-                context_.Executor.Run([&] { reloaded = steps_.ReloadStep(*this); });
+                context_.Hand([&] { reloaded = steps_.ReloadStep(*this); });
             }
             if (reloaded) {
                 step(context_.ProcessingStartLock, &CExecuteSteps::ProcessingStartStep);

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 namespace zelmo {
@@ -55,6 +56,13 @@ struct CExecuteContext {
     std::recursive_mutex ReportLock;
     std::recursive_mutex EndLock;
     std::mutex PreparationLock; // held by a thread from binding to code generation
+    // Held while a thread hands a step over and waits for it. The main thread runs the steps
+    // one at a time anyway; taking turns here also makes the order of the hand-overs visible
+    // to ThreadSanitizer, which cannot see Qt's own queue lock.
+    std::mutex HandOverLock;
+
+    // Runs `step` on the main thread for an operation thread.
+    void Hand(const std::function<void()>& step);
 };
 
 struct ExecuteRequest {

@@ -16,6 +16,7 @@
 #include "serialization/serialization.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <chrono>
 #include <cstring>
@@ -201,26 +202,32 @@ void COperations::ReportStep(TExecuteThread& thread) {
 
 void COperations::EndStep(TExecuteThread& thread) {
     const int d = indexOf(thread.Device());
-    if (d < 0) {
-        return;
-    }
-    CDevice& device = *thread.Device();
-    if (!thread.BindError().isEmpty()) {
-        if (host_.ShowError) {
-            host_.ShowError(thread.BindError());
+    if (d >= 0) {
+        CDevice& device = *thread.Device();
+        if (!thread.BindError().isEmpty()) {
+            if (host_.ShowError) {
+                host_.ShowError(thread.BindError());
+            }
+            const QString failed = QStringLiteral("Operation failed.");
+            log(lkFailureDetail, failed);
+            setStatus(d, failed);
         }
-        const QString failed = QStringLiteral("Operation failed.");
-        log(lkFailureDetail, failed);
-        setStatus(d, failed);
+        if (thread.Failed()) {
+            device.Busy = 0;
+        }
+        if (thread.Production()) {
+            device.AutoActive = 0;
+        }
+        changed(d, ViewOperations | ViewProgress | ViewTree | ViewLights | ViewStatusText);
+        emit OperationCompleted(d + 1, CompletionCode(thread.Status(), thread.Failed()));
     }
-    if (thread.Failed()) {
-        device.Busy = 0;
+    if (!thread.Production()) {
+        // Run and Single threads go once they have ended, which follows this step at once. Asked
+        // for last, so no event run inside this step can wait for a thread that waits for it;
+        // the pointer is only compared.
+        const TExecuteThread* ending = &thread;
+        QTimer::singleShot(0, this, [this, ending] { reap(ending); });
     }
-    if (thread.Production()) {
-        device.AutoActive = 0;
-    }
-    changed(d, ViewOperations | ViewProgress | ViewTree | ViewLights | ViewStatusText);
-    emit OperationCompleted(d + 1, CompletionCode(thread.Status(), thread.Failed()));
 }
 
 bool COperations::ReloadStep(TExecuteThread& thread) {

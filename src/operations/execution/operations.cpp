@@ -137,10 +137,7 @@ TExecuteThread* COperations::startThread(int device, int programmer, const Opera
     if (production) {
         production_[static_cast<std::size_t>(device)] = thread;
     } else {
-        threads_.push_back(thread);
-        // Run and Single threads go when they end; the pointer is only compared.
-        connect(
-            raw, &QThread::finished, this, [this, raw] { reap(raw); }, Qt::QueuedConnection);
+        threads_.push_back(thread); // until its end step lets it go
     }
     thread->start();
     if (wait) {
