@@ -31,7 +31,7 @@ QByteArray LogFile::Narrow(const QString& entryText) {
 }
 
 bool LogFile::Append(const QString& entryText) {
-    if (!enabled_) {
+    if (!Enabled()) {
         return false;
     }
     if (!nameFixed_) {

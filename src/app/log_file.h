@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
+
 namespace zelmo {
 
 class LogFile {
@@ -16,7 +18,10 @@ public:
     explicit LogFile(Clock now = &QDateTime::currentDateTimeUtc) : now_(now) {}
 
     void SetEnabled(bool on) { enabled_ = on; }
-    bool Enabled() const { return enabled_; }
+    // Makes the file follow a switch kept elsewhere (the configuration's "ReportFile" in the
+    // project), so that the option and the file cannot disagree; null goes back to SetEnabled.
+    void FollowSwitch(const std::uint8_t* reportFile) { switch_ = reportFile; }
+    bool Enabled() const { return switch_ != nullptr ? *switch_ != 0 : enabled_; }
 
     // Appends an entry's text when enabled: open, write, flush, close. Failures are silent;
     // the next entry tries again with the same name. Returns whether every byte was written.
@@ -34,6 +39,7 @@ public:
 private:
     Clock now_;
     bool enabled_ = false;
+    const std::uint8_t* switch_ = nullptr;
     bool nameFixed_ = false;
     QString path_;
 };
