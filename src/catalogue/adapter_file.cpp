@@ -1,12 +1,14 @@
 #include "catalogue/adapter_file.h"
 
 #include "catalogue/adapter_layout.h"
+#include "catalogue/catalogue_assets.h"
 #include "platform/file_io.h"
 
 #include <QDir>
 #include <QStringList>
 
 #include <cstring>
+#include <limits>
 
 namespace zelmo {
 
@@ -21,14 +23,27 @@ QStringList fieldItems(const QString& field) {
     return text.split(QLatin1Char(','));
 }
 
-// An item's number, or 0 when it is not a (decimal) number.
+// An item's number, or 0 when it is not a (decimal) number. A run of digits too long for any
+// pin is still a number: it saturates, so validation sees it above the pin count instead of
+// taking it for "not a number" (which would store 0 and silently end the wiring entry).
 unsigned itemValue(const QString& item, bool* isNumber = nullptr) {
-    bool ok = false;
-    const unsigned value = item.trimmed().toUInt(&ok, 10);
-    if (isNumber != nullptr) {
-        *isNumber = ok;
+    const QString text = item.trimmed();
+    bool digits = !text.isEmpty();
+    unsigned value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            digits = false;
+            break;
+        }
+        const unsigned digit = static_cast<unsigned>(c.unicode() - u'0');
+        value = value > (std::numeric_limits<unsigned>::max() - digit) / 10
+                    ? std::numeric_limits<unsigned>::max()
+                    : value * 10 + digit;
     }
-    return ok ? value : 0;
+    if (isNumber != nullptr) {
+        *isNumber = digits;
+    }
+    return digits ? value : 0;
 }
 
 std::filesystem::path toPath(const QString& path) {
@@ -63,10 +78,9 @@ AdapterReadResult classifyAdapterBytes(std::span<const std::uint8_t> bytes) {
 
 AdapterReadResult readAdapterFile(const QString& path,
                                   std::array<std::uint8_t, kAdapterImageSize>& image) {
-    if (path.isEmpty()) {
-        return AdapterReadResult::Unreadable;
-    }
-    const platform::File file = platform::File::open(toPath(path), platform::OpenMode::Read);
+    // Adapter files come from the application folder or wherever the user points: only a
+    // regular file is read, so a FIFO there never blocks.
+    const platform::File file = OpenApplicationFile(path);
     if (!file.isOpen() || file.size() != static_cast<std::int64_t>(kAdapterImageSize)) {
         return AdapterReadResult::Unreadable;
     }

@@ -1,11 +1,17 @@
 #include "catalogue/catalogue_assets.h"
 
+#include "platform/regular_file.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace zelmo {
 
 namespace {
+
+// A 100 x 100 bitmap at 32 bits per pixel with every optional header part is far below this.
+constexpr std::int64_t kMaxLogoBytes = 1 << 20;
 
 // A catalogue text used as a single file-name component: no separators, no "." or "..", so a
 // malformed catalogue cannot point outside its folder.
@@ -43,6 +49,27 @@ AdapterChoice AdapterChoiceFor(const QString& appDir, const DeviceDescriptor& de
     choice.UserSelected = !choice.GenericAvailable;
     choice.DisplayedPath = choice.GenericAvailable ? choice.GenericPath : QString();
     return choice;
+}
+
+platform::File OpenApplicationFile(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
+    }
+    return platform::openRegularFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+}
+
+QByteArray ReadLogoFile(const QString& path) {
+    const platform::File file = OpenApplicationFile(path);
+    const std::int64_t size = file.size();
+    if (!file.isOpen() || size <= 0 || size > kMaxLogoBytes) {
+        return {};
+    }
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (!file.readAt(0, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                  static_cast<std::size_t>(size)))) {
+        return {};
+    }
+    return bytes;
 }
 
 QString LogoPath(const QString& appDir, std::string_view vendorCode) {

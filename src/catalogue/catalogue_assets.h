@@ -5,7 +5,9 @@
 // button.
 
 #include "catalogue/catalogue_list.h"
+#include "platform/file_io.h"
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 
@@ -25,8 +27,16 @@ struct AdapterChoice {
 QString GenericAdapterPath(const QString& appDir, const DeviceDescriptor& device);
 AdapterChoice AdapterChoiceFor(const QString& appDir, const DeviceDescriptor& device);
 
+// Opens a file that sits in the application folder (adapter files, logos, the runtime file)
+// for reading when it is a regular file or a link to one. Anything else (a FIFO, a device, a
+// folder) gives a closed file at once: opening never waits for a writer.
+platform::File OpenApplicationFile(const QString& path);
+
 // <appDir>/Logo/<vendor code>.bmp, or empty for a code that is not usable as a file name.
 QString LogoPath(const QString& appDir, std::string_view vendorCode);
+// The bytes of a logo file for the picture loader; empty when the file is missing, is not a
+// regular file or is larger than any 100 x 100 bitmap needs.
+QByteArray ReadLogoFile(const QString& path);
 // A logo is drawn only when it is exactly 100 x 100 pixels.
 bool LogoDrawable(const QSize& size);
 

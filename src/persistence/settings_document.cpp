@@ -1,10 +1,12 @@
 #include "persistence/settings_document.h"
 
 #include "platform/file_io.h"
+#include "platform/regular_file.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringView>
+#include <QSysInfo>
 #include <QtEndian>
 
 #include <filesystem>
@@ -109,14 +111,21 @@ bool CMyIni::Open(const QString& fileName, const QString& rootName, bool load) {
 }
 
 bool CMyIni::Load() {
-    const platform::Mapping mapping = platform::Mapping::mapFile(NativePath(fileName_));
-    if (!mapping.valid()) {
+    // Read, not mapped: a file that another program cuts short while it is read then fails the
+    // read instead of faulting on a page past its new end. A FIFO or a device is a file that
+    // cannot be opened.
+    const platform::File file = platform::openRegularFile(NativePath(fileName_));
+    const std::int64_t size = file.size();
+    if (!file.isOpen() || size < 0) {
         return true; // the file cannot be opened: an empty document
     }
-    const std::span<const std::uint8_t> bytes = mapping.bytes();
-    QString text(static_cast<qsizetype>(bytes.size() / 2), Qt::Uninitialized);
-    if (!text.isEmpty()) {
-        qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
+    QString text(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
+    if (!file.readAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()),
+                                  static_cast<std::size_t>(text.size()) * 2))) {
+        return false;
+    }
+    if constexpr (QSysInfo::ByteOrder != QSysInfo::LittleEndian) {
+        qFromLittleEndian<char16_t>(text.data(), text.size(), text.data());
     }
     const QStringView all(text);
 
@@ -223,8 +232,10 @@ bool CMyIni::Write(const QString& section, const QString& key, const QString& va
     }
     // No written piece may hold the end tag that the loader looks for, or the document would
     // be cut short when read back.
+    // A section named like the root would be taken for the root itself: its end tag would end
+    // the document early and the whole file would no longer load.
     const QString rootEnd = EndTag(rootName_);
-    if ((QStringLiteral("<") + section + u'>').contains(rootEnd)) {
+    if (section == rootName_ || (QStringLiteral("<") + section + u'>').contains(rootEnd)) {
         return false;
     }
     if (key.startsWith(u'/') || key.contains(u"</") || value.contains(u"</")) {

@@ -37,8 +37,8 @@ public:
                              std::size_t maxBytes = 0) const;
 
     // Writes refuse (return false, store nothing) what the file could not give back: a key
-    // holding a blank or a tab, a value holding a double quote, a section name holding ">",
-    // and a name or value holding the section's or the root's end tag.
+    // holding a blank or a tab, a value holding a double quote, a section name holding ">" or
+    // equal to the root name, and a name or value holding the section's or the root's end tag.
     bool WriteInt(const QString& section, const QString& key, std::int32_t value);
     bool WriteInt64(const QString& section, const QString& key, std::int64_t value);
     bool WriteText(const QString& section, const QString& key, const QString& value);

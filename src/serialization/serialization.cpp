@@ -136,12 +136,23 @@ bool CSerialization::LoadFromFile(QString* message) {
         }
         return false;
     }
+    // A length its mode cannot hold (a foreign or hand-edited file) would give a maximum of 0,
+    // and the first advance would restart the numbering at 0 and save it: such a file is
+    // refused as a whole and the record keeps its fields.
+    const std::uint8_t binary =
+        ini.ReadInt(kParameters, QStringLiteral("BinaryMode"), 1) != 0 ? std::uint8_t{1} : 0;
+    const std::int32_t length = ini.ReadInt(kParameters, QStringLiteral("Length"), 2);
+    if (length < 1 || length > 16 || Digits(static_cast<std::uint8_t>(length), binary != 0) == 0) {
+        if (message != nullptr) {
+            *message = QStringLiteral("Could not open serialization file.");
+        }
+        return false;
+    }
     Type = static_cast<std::uint8_t>(ini.ReadInt(kParameters, QStringLiteral("Type"), 0));
     Address = static_cast<std::uint32_t>(ini.ReadInt(kParameters, QStringLiteral("Address"), 0));
     Step = static_cast<std::uint64_t>(ini.ReadInt64(kParameters, QStringLiteral("Step"), 0));
-    Length = static_cast<std::uint8_t>(ini.ReadInt(kParameters, QStringLiteral("Length"), 2));
-    BinaryMode =
-        ini.ReadInt(kParameters, QStringLiteral("BinaryMode"), 1) != 0 ? std::uint8_t{1} : 0;
+    Length = static_cast<std::uint8_t>(length);
+    BinaryMode = binary;
     MsbOrder = ini.ReadInt(kParameters, QStringLiteral("MsbOrder"), 1) != 0 ? std::uint8_t{1} : 0;
     HexType = ini.ReadInt(kParameters, QStringLiteral("HexType"), 1) != 0 ? std::uint8_t{1} : 0;
     Current = static_cast<std::uint64_t>(ini.ReadInt64(kValue, QStringLiteral("Current"), 0));

@@ -47,7 +47,7 @@ public:
     bool Advance(QString* message = nullptr);
 
     // Reads every key from FileName; false with "Could not open serialization file." (fields
-    // unchanged) when it cannot be read.
+    // unchanged) when it cannot be read or holds a Length outside its mode's range.
     bool LoadFromFile(QString* message = nullptr);
     // Writes every key into FileName as a new document (replacing the file).
     bool SaveToFile(QString* message = nullptr) const;

@@ -73,6 +73,13 @@ TEST(AdapterImage, ValidationRefusesEmptyTooHighAndOverlongFields) {
     std::array<QString, kZifPins> free = fieldsFor(40, {{1, "0,abc,40"}});
     free[0] = "99";
     EXPECT_TRUE(validateAdapterFields(free, 40, 40).Valid);
+    // A number too large to convert is still a number above the pin count, not a 0 that would
+    // silently end the entry.
+    for (const char* huge : {"99999999999", "4294967296", "1,18446744073709551616"}) {
+        const auto overflow = validateAdapterFields(fieldsFor(40, {{1, "1"}, {2, huge}}), 40, 40);
+        EXPECT_FALSE(overflow.Valid) << huge;
+        EXPECT_EQ(overflow.BadFields, std::vector<int>{5}) << huge;
+    }
 
     QStringList many;
     for (int i = 0; i < 49; ++i) {

@@ -1,5 +1,6 @@
 #include "persistence/settings_document.h"
 
+#include "common/fifo.h"
 #include "common/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace zelmo {
 namespace {
@@ -228,6 +230,19 @@ TEST(SettingsDocument, ReadOnlyUseLeavesTheFileUntouched) {
     EXPECT_FALSE(fs::exists(dir / "missing.ini"));
 }
 
+TEST(SettingsDocument, FifoOrDeviceLoadsAtOnceAsAFileThatCannotBeOpened) {
+    TempDir dir;
+    const fs::path fifo = dir / "fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& file : {fifo, fs::path("/dev/zero")}) {
+        const bool loaded = test::returnsPromptly(file, [&] {
+            CMyIni ini;
+            return ini.Open(Q(file), "R", true) && ini.ReadInt("S", "K", 7) == 7;
+        });
+        EXPECT_TRUE(loaded) << file;
+    }
+}
+
 TEST(SettingsDocument, RewriteKeepsOrderAndDropsEmptySections) {
     TempDir dir;
     const fs::path file = dir / "doc.ini";
@@ -259,7 +274,7 @@ TEST(SettingsDocument, RefusesWhatCouldNotBeReadBack) {
     const Case refused[] = {
         {"S", "a key", "v"},  {"S", "tab\tkey", "v"}, {"S", "K", "say \"hi\""}, {"S>", "K", "v"},
         {"S", "K", "x</S>y"}, {"S", "K", "x</R>"},    {"/R", "K", "v"},         {"S", "K</S>", "v"},
-        {"S", "/S>", "v"},    {"S", "/R>", "v"},
+        {"S", "/S>", "v"},    {"S", "/R>", "v"},      {"R", "K", "v"},
     };
     TempDir dir;
     const fs::path file = dir / "doc.ini";

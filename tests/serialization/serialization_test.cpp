@@ -1,5 +1,7 @@
 #include "serialization/serialization.h"
 
+#include "persistence/settings_document.h"
+
 #include "common/temp_dir.h"
 
 #include <QFile>
@@ -163,6 +165,47 @@ TEST_F(SerialFile, MissingOrBrokenFileIsReportedAndChangesNothing) {
     s.FileName = path("broken.ini");
     EXPECT_FALSE(s.LoadFromFile(&message));
     EXPECT_EQ(s.Current, 6u);
+}
+
+TEST_F(SerialFile, LengthOutsideItsModeIsRefusedAndTheFileKept) {
+    // A foreign or hand-edited file: a length the mode cannot hold would give a maximum of 0, so
+    // the first advance would restart the numbering at 0 and save it.
+    struct Case {
+        int binary, length;
+        bool loads;
+    };
+    const Case cases[] = {
+        {1, 8, true},  {0, 16, true}, {0, 9, true},      {1, 9, false}, {0, 17, false},
+        {1, 0, false}, {0, 0, false}, {1, 0x102, false}, // the low byte alone would read as 2
+    };
+    for (const Case& c : cases) {
+        const QString file = path("foreign.ini");
+        {
+            CMyIni ini;
+            ASSERT_TRUE(ini.Open(file, "Serialization", false));
+            ini.WriteInt("Parameters", "Length", c.length);
+            ini.WriteInt("Parameters", "BinaryMode", c.binary);
+            ini.WriteInt("Parameters", "Step", 1);
+            ini.WriteInt64("Value", "Current", 0x1234);
+        }
+        const std::string before = test::readFile(dir_ / "foreign.ini");
+        CSerialization s = make(true, true, 2, true, 77);
+        s.FileName = file;
+        QString message;
+        const std::string label =
+            "binary " + std::to_string(c.binary) + " length " + std::to_string(c.length);
+        EXPECT_EQ(s.LoadFromFile(&message), c.loads) << label;
+        if (c.loads) {
+            EXPECT_EQ(s.Length, c.length) << label;
+            EXPECT_EQ(s.Current, 0x1234u) << label;
+        } else {
+            EXPECT_EQ(message, "Could not open serialization file.") << label;
+            EXPECT_EQ(s.Current, 77u) << label;
+            EXPECT_EQ(s.Length, 2) << label;
+            EXPECT_EQ(s.BinaryMode, 1) << label;
+        }
+        EXPECT_EQ(test::readFile(dir_ / "foreign.ini"), before) << label;
+    }
 }
 
 TEST(SerialRecord, ResetRestoresNewRecordValues) {
