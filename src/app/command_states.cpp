@@ -59,4 +59,16 @@ std::optional<CommandStates> ComputeCommandStates(const TProject& project) {
     return s;
 }
 
+bool CardCommandsAvailable(std::span<const ProgrammerInfo> programmers) {
+    if (programmers.empty()) {
+        return false;
+    }
+    for (const ProgrammerInfo& p : programmers) {
+        if (p.Model != 1) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace zelmo

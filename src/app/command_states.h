@@ -5,8 +5,11 @@
 // Recomputed by the full refresh and after every operation update; while the project has no
 // device nothing changes, so there is no answer then.
 
+#include "abi/hardware_api.h"
+
 #include <array>
 #include <optional>
+#include <span>
 
 namespace zelmo {
 
@@ -43,5 +46,9 @@ struct CommandStates {
 
 // nullopt while the project has no device.
 std::optional<CommandStates> ComputeCommandStates(const TProject& project);
+
+// "New" offers the card commands when programmers are attached and every one is of the
+// card-capable model 1; without programmers there is no card to reach.
+bool CardCommandsAvailable(std::span<const ProgrammerInfo> programmers);
 
 } // namespace zelmo

@@ -2,6 +2,8 @@
 
 #include "shell_fixture.h"
 
+#include <vector>
+
 namespace zelmo {
 namespace {
 
@@ -66,6 +68,15 @@ TEST_F(ShellProjectTest, BusyRulesForProjectAndActiveDevice) {
     project.GangMode = 1;
     project.Devices[0]->Busy = 0;
     EXPECT_FALSE(ActiveDeviceBusy(project));
+}
+
+TEST(CommandStates, CardCommandsNeedCardCapableProgrammersOnly) {
+    std::vector<ProgrammerInfo> programmers(2);
+    EXPECT_FALSE(CardCommandsAvailable({})); // demo mode
+    programmers[0].Model = programmers[1].Model = 1;
+    EXPECT_TRUE(CardCommandsAvailable(programmers));
+    programmers[1].Model = 2;
+    EXPECT_FALSE(CardCommandsAvailable(programmers));
 }
 
 } // namespace

@@ -87,6 +87,10 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     SetStatusMessage(caption);
     pOperation->SetProgress(QString());
     EnableStartupCommands(false);
+    // Run and the production button follow the operation tabs' own rules, which start with
+    // everything off while the project has no device.
+    commands_->miRun->setEnabled(false);
+    commands_->miAuto->setEnabled(false);
     PlaceAtDesignedPosition();
 
     // Created after the main window, as the process start does.
@@ -481,6 +485,7 @@ void TfMain::StartUp() {
         project_.RemoteCtrl = 0;
     }
     ApplyConfiguration();
+    pProject->SetCardCommands(CardCommandsAvailable(programmers_));
     RefreshAll();
     if (programmers_.empty()) {
         SetStatusMessage(QStringLiteral("Hardware not found. Entered demo mode."));
