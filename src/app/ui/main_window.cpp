@@ -507,7 +507,7 @@ void TfMain::Initialize() {
         AddLog(lkWarning, QString::fromLatin1(kReleaseAgeWarning));
     }
 
-    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString appDir = appDir_;
     const LibraryStartup startup = StartLibraries(appDir, 0, hardware_, remote_);
     for (const QString& line : startup.Log) {
         AddLog(lkPlain, line);

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -79,14 +80,15 @@ TProjectBar::TProjectBar(TMainCommands& commands, QWidget* parent)
     follow(bClose, commands.miClose);
 
     auto* projectLabel = new QLabel(tr("Project:"));
-    lProjectName = new QLabel;
+    lProjectName = new QLineEdit;
     lProjectName->setObjectName(QStringLiteral("lProjectName"));
-    lProjectName->setFrameShape(QFrame::StyledPanel);
-    lProjectName->setFrameShadow(QFrame::Sunken);
-    lProjectName->setMinimumWidth(160);
+    lProjectName->setReadOnly(true);
+    lProjectName->setFocusPolicy(Qt::NoFocus);
+    lProjectName->setMinimumWidth(120);
     lProjectName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    lProjectName->setFixedHeight(lProjectName->sizeHint().height() + 6);
-    lProjectName->setContentsMargins(4, 0, 4, 0);
+    QPalette namePalette = lProjectName->palette();
+    namePalette.setColor(QPalette::Base, namePalette.color(QPalette::Window).lighter(104));
+    lProjectName->setPalette(namePalette);
     auto* name = new QVBoxLayout;
     name->addStretch(1);
     name->addWidget(projectLabel);

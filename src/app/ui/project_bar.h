@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-class QLabel;
+class QLineEdit;
 
 namespace zelmo {
 
@@ -33,7 +33,7 @@ public:
     TPictureButton* bOptions = nullptr;
     TPictureButton* bHelp = nullptr;
     TPictureButton* bClose = nullptr;
-    QLabel* lProjectName = nullptr;
+    QLineEdit* lProjectName = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
