@@ -71,7 +71,7 @@ std::array<std::uint8_t, 512> identifyBlock(const ProgrammerConfig& config, std:
                                    ? "ZSCF" + std::to_string(100000 + config.port)
                                    : config.cardSerial;
     putString(block, 10, 10, serial);
-    putString(block, 23, 4, "ZS1.00");
+    putString(block, 23, 4, config.cardFirmware);
     putString(block, 27, 20, config.cardModel);
     putWord(block, 47, 0x0001);
     putWord(block, 49, config.cardLba ? 0x0200 : 0x0000);

@@ -1,9 +1,7 @@
 #include "catalogue.h"
 
+#include "file_handle.h"
 #include "text_util.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace hwsim {
 
@@ -28,19 +26,24 @@ Catalogue::Catalogue(CatalogueFile file) : file_(std::move(file)) {
 }
 
 std::shared_ptr<const Catalogue> Catalogue::load(const std::filesystem::path& path,
-                                                 std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Could not open catalogue file '" + path.string() + "'.";
+                                                 std::string& error, Content content) {
+    std::string why;
+    const auto text = readTextFile(path, kMaxCatalogueBytes, &why);
+    if (!text) {
+        std::error_code ec;
+        error = std::filesystem::exists(path, ec)
+                    ? "Could not read catalogue file: " + why
+                    : "Could not open catalogue file '" + path.string() + "'.";
         return nullptr;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        error = "Could not read catalogue file '" + path.string() + "'.";
-        return nullptr;
+    CatalogueFile parsed = parseCatalogue(*text);
+    if (content == Content::VendorsOnly) {
+        parsed.devices.clear();
+        parsed.adapters.clear();
+        parsed.deviceErrorLine = 0;
+        parsed.deviceError.clear();
     }
-    return std::make_shared<const Catalogue>(parseCatalogue(text.str()));
+    return std::make_shared<const Catalogue>(std::move(parsed));
 }
 
 int Catalogue::vendorCount() const {

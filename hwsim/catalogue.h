@@ -17,9 +17,12 @@ class Catalogue {
 public:
     explicit Catalogue(CatalogueFile file);
 
-    // Reads and parses a catalogue file; null with a message when it cannot be read.
+    enum class Content { Everything, VendorsOnly };
+    // Reads and parses a catalogue file; null with a message when it cannot be read. With
+    // VendorsOnly the devices and adapters are left out (a catalogue without devices).
     static std::shared_ptr<const Catalogue> load(const std::filesystem::path& file,
-                                                 std::string& error);
+                                                 std::string& error,
+                                                 Content content = Content::Everything);
 
     const CatalogueFile& file() const { return file_; }
     // Counts as the library reports them: negative line number of the first error.

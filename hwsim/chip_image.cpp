@@ -12,6 +12,7 @@ bool ChipImage::open(const std::filesystem::path& file, const std::array<std::ui
     stuck_ = std::move(stuck);
     std::error_code ec;
     const bool existed = std::filesystem::exists(file, ec);
+    created_ = !existed;
     file_ = FileHandle::open(file, true);
     if (!file_.isOpen()) {
         return false;

@@ -25,6 +25,8 @@ public:
               std::vector<StuckCell> stuck);
 
     std::uint32_t size(int m) const { return sizes_[m]; }
+    // The last open made a new image (a chip that was never used).
+    bool created() const { return created_; }
     std::uint8_t blank() const { return blank_; }
 
     bool read(int m, std::uint64_t offset, std::span<std::uint8_t> out) const;
@@ -37,6 +39,7 @@ private:
     FileHandle file_;
     std::array<std::uint32_t, 4> sizes_{};
     std::uint8_t blank_ = 0xFF;
+    bool created_ = false;
     std::vector<StuckCell> stuck_;
 };
 

@@ -1,10 +1,14 @@
 #pragma once
 
-// An owned POSIX file descriptor with positioned transfers of whole byte ranges.
+// An owned POSIX file descriptor with positioned transfers of whole byte ranges, and the one
+// way the library reads the small files it is given. Only regular files are opened: a FIFO
+// would block the caller and a device such as /dev/zero would never end.
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace hwsim {
 
@@ -18,8 +22,10 @@ public:
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
-    // Opens for reading and writing, creating the file (and its folder) when asked.
+    // Opens a regular file for reading and writing, creating it (and its folder) when asked.
     static FileHandle open(const std::filesystem::path& path, bool create);
+    // Opens a regular file for reading only.
+    static FileHandle openForReading(const std::filesystem::path& path);
 
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
@@ -32,6 +38,17 @@ public:
 private:
     int fd_ = -1;
 };
+
+// Upper bounds of what the library reads from the files it is handed.
+inline constexpr std::uint64_t kMaxConfigBytes = 1 << 20;     // configuration, control file
+inline constexpr std::uint64_t kMaxCatalogueBytes = 64 << 20; // device catalogue
+
+// The whole of a regular file of at most maxBytes. None for a missing or unreadable file and
+// for anything that is not a regular file or is larger; `why` then gets the reason.
+std::optional<std::string> readTextFile(const std::filesystem::path& path, std::uint64_t maxBytes,
+                                        std::string* why = nullptr);
+// At most maxBytes from the start of a regular file (a file's first line, say).
+std::optional<std::string> readFileHead(const std::filesystem::path& path, std::size_t maxBytes);
 
 // The same transfers on a descriptor the handle does not own (a caller's swap file).
 bool readAt(int fd, std::uint64_t position, std::span<std::uint8_t> bytes);

@@ -4,6 +4,7 @@
 
 #include "abi/hardware_api.h"
 
+#include "file_entry.h"
 #include "library_state.h"
 #include "text_util.h"
 
@@ -363,8 +364,8 @@ uint8_t _ZmGetBufferInfo(int32_t port, const char16_t* libraryPath, const uint8_
 }
 
 uint8_t _ZmInitLib(int32_t port, const char16_t* libraryPath, const uint8_t* params,
-                   OperationBlock block, const ZmDataSetStorage* storage,
-                   const void* /*fileEntryA*/, void* /*logView*/) {
+                   OperationBlock block, const ZmDataSetStorage* storage, const void* fileEntryA,
+                   void* /*logView*/) {
     return guarded<uint8_t>(0, [&] {
         const auto p = programmer(port);
         if (!p) {
@@ -380,14 +381,27 @@ uint8_t _ZmInitLib(int32_t port, const char16_t* libraryPath, const uint8_t* par
             return uint8_t(0);
         }
         // What a Check ID reads depends on the chip the configuration puts in the socket.
-        const std::string& chip = p->config().chip;
+        const std::string chip = p->refresh()->chip;
         const bool empty = hwsim::equalsNoCase(chip, "none");
         std::vector<std::uint8_t> id = d->id;
         if (!chip.empty() && !empty) {
             const hwsim::CatalogueDevice* other = c->device(chip);
             id = other != nullptr ? other->id : std::vector<std::uint8_t>(d->id.size(), 0xFF);
         }
-        return uint8_t(p->initLib(*d, libraryBaseName(libraryPath), block, storage, id, empty));
+        // Devices programmed from a file read it themselves: memory A's file entry names it.
+        std::optional<std::string> design;
+        if (d->descriptor.Type == DT_JTAG && fileEntryA != nullptr) {
+            hwsim::FileEntryRecord entry{};
+            std::memcpy(&entry, fileEntryA, sizeof entry.Size);
+            if (entry.Size == sizeof entry) {
+                std::memcpy(&entry, fileEntryA, sizeof entry);
+            }
+            if (entry.Size == sizeof entry && entry.Path != nullptr) {
+                design = hwsim::toUtf8(entry.Path);
+            }
+        }
+        return uint8_t(p->initLib(*d, libraryBaseName(libraryPath), block, storage, id, empty,
+                                  std::move(design)));
     });
 }
 

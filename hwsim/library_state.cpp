@@ -2,6 +2,7 @@
 
 #include "firmware_image.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace hwsim {
@@ -48,6 +49,7 @@ void LibraryState::release() {
     programmers_.clear();
     listPorts_.clear();
     configured_ = false;
+    catalogueChoice_.clear();
     lastInitialised_ = 0;
     catalogue_.reset();
     retired_.clear();
@@ -64,14 +66,14 @@ void LibraryState::ensureProgrammers() {
         return;
     }
     configured_ = true;
-    const SimConfig config = loadSimConfig(configFile(appDir_));
-    std::vector<Message> errors;
+    const std::filesystem::path file = configFile(appDir_);
+    const SimConfig config = loadSimConfig(file);
+    // Mistakes are seen at once on standard error and stay library messages until read.
     for (const std::string& e : config.errors) {
-        errors.push_back(failure("Simulator configuration, " + e));
+        std::fprintf(stderr, "Zelmo simulator: %s, %s\n", file.c_str(), e.c_str());
+        board_.pin(0, failure("Simulator configuration, " + e));
     }
-    if (!errors.empty()) {
-        board_.set(0, errors);
-    }
+    catalogueChoice_ = config.catalogue;
     const auto firmware = imageVersion(appDir_ / "Lib" / "cpu.lib", kFirmwareKind)
                               .value_or(std::array<std::uint8_t, 4>{1, 0, 0, 0});
     const std::filesystem::path state = stateFolder();
@@ -126,7 +128,27 @@ int LibraryState::lastInitialised() {
 
 std::shared_ptr<const Catalogue> LibraryState::loadCatalogue(const std::filesystem::path& file,
                                                              std::string& error) {
-    auto loaded = Catalogue::load(file, error);
+    std::string choice;
+    std::filesystem::path dir;
+    {
+        std::lock_guard lock(mutex_);
+        ensureProgrammers();
+        choice = catalogueChoice_;
+        dir = appDir_;
+    }
+    std::shared_ptr<const Catalogue> loaded;
+    if (choice == "unreadable") {
+        error = "Could not read catalogue file '" + file.string() +
+                "' (the simulator configuration makes it unreadable).";
+    } else if (choice == "no_devices") {
+        loaded = Catalogue::load(file, error, Catalogue::Content::VendorsOnly);
+    } else {
+        const std::filesystem::path chosen(choice);
+        loaded = Catalogue::load(choice.empty()         ? file
+                                 : chosen.is_absolute() ? chosen
+                                                        : dir / chosen,
+                                 error);
+    }
     std::lock_guard lock(mutex_);
     if (catalogue_) {
         retired_.push_back(catalogue_);
@@ -145,12 +167,7 @@ std::shared_ptr<const Catalogue> LibraryState::catalogue() {
         dir = appDir_;
     }
     std::string error;
-    auto loaded = Catalogue::load(dir / "Lib" / "ConfigLib.lib", error);
-    std::lock_guard lock(mutex_);
-    if (!catalogue_) {
-        catalogue_ = loaded;
-    }
-    return catalogue_;
+    return loadCatalogue(dir / "Lib" / "ConfigLib.lib", error);
 }
 
 } // namespace hwsim

@@ -35,7 +35,8 @@ public:
     void rememberInitialised(int port);
     int lastInitialised();
 
-    // Loads a catalogue file; the previous catalogue stays allocated until release().
+    // Loads a catalogue file, or what the configuration serves instead of it; the previous
+    // catalogue stays allocated until release().
     std::shared_ptr<const Catalogue> loadCatalogue(const std::filesystem::path& file,
                                                    std::string& error);
     // The current catalogue; loads Lib/ConfigLib.lib of the application directory when none
@@ -50,6 +51,7 @@ private:
     bool debug_ = false;
     std::filesystem::path appDir_;
     bool configured_ = false;
+    std::string catalogueChoice_; // the configuration's `catalogue` key
     std::vector<std::shared_ptr<Programmer>> programmers_;
     std::vector<int> listPorts_;
     int lastInitialised_ = 0;

@@ -27,14 +27,29 @@ std::vector<Message> MessageBoard::get(int context) const {
     return it == messages_.end() ? std::vector<Message>() : it->second;
 }
 
-bool MessageBoard::fetch(int context, int n, ZmMessage* out) const {
+void MessageBoard::pin(int context, Message message) {
     std::lock_guard lock(mutex_);
+    pinned_[context].push_back(std::move(message));
+}
+
+bool MessageBoard::fetch(int context, int n, ZmMessage* out) {
+    std::lock_guard lock(mutex_);
+    const auto pinned = pinned_.find(context);
     const auto it = messages_.find(context);
-    if (it == messages_.end() || n < 0 || static_cast<std::size_t>(n) >= it->second.size()) {
+    const std::size_t head = pinned == pinned_.end() ? 0 : pinned->second.size();
+    const std::size_t rest = it == messages_.end() ? 0 : it->second.size();
+    if (n < 0) {
+        return false;
+    }
+    const auto index = static_cast<std::size_t>(n);
+    if (index >= head + rest) {
+        if (pinned != pinned_.end()) {
+            pinned_.erase(pinned); // read to the end: the reader has seen them
+        }
         return false;
     }
     if (out != nullptr) {
-        const Message& m = it->second[static_cast<std::size_t>(n)];
+        const Message& m = index < head ? pinned->second[index] : it->second[index - head];
         std::memset(out, 0, sizeof *out);
         out->Class = m.cls;
         out->Error = m.error;
@@ -46,6 +61,7 @@ bool MessageBoard::fetch(int context, int n, ZmMessage* out) const {
 void MessageBoard::clearAll() {
     std::lock_guard lock(mutex_);
     messages_.clear();
+    pinned_.clear();
 }
 
 } // namespace hwsim

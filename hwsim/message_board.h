@@ -2,6 +2,8 @@
 
 // The messages the library holds for each context (a port, 0 for library-wide ones, or a
 // programmer's list position after a failed open), fetched one by one by _ZmGetMessage.
+// Pinned messages (the mistakes found in the configuration) stay at the head of their
+// context, whatever replaces the others, until a reader has walked past the end of the list.
 
 #include "abi/hardware_api.h"
 
@@ -25,13 +27,16 @@ public:
     void add(int context, Message message);
     // Replaces the messages of a context.
     void set(int context, std::vector<Message> messages);
+    void pin(int context, Message message);
     std::vector<Message> get(int context) const;
-    bool fetch(int context, int n, ZmMessage* out) const;
+    // Message n of a context, pinned ones first; fetching past the end drops the pinned ones.
+    bool fetch(int context, int n, ZmMessage* out);
     void clearAll();
 
 private:
     mutable std::mutex mutex_;
     std::map<int, std::vector<Message>> messages_;
+    std::map<int, std::vector<Message>> pinned_;
 };
 
 // Shorthands for the common records.

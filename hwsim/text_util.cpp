@@ -181,6 +181,14 @@ std::string upper(std::string_view text) {
     return out;
 }
 
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
 std::optional<std::uint64_t> parseNumber(std::string_view text) {
     text = trim(text);
     std::uint64_t scale = 1;

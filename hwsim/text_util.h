@@ -31,6 +31,7 @@ std::vector<std::string_view> split(std::string_view text, char separator);
 std::vector<std::string_view> words(std::string_view text);
 bool equalsNoCase(std::string_view a, std::string_view b);
 std::string upper(std::string_view text);
+std::string lower(std::string_view text);
 
 // Unsigned number: decimal, or hexadecimal with 0x; an optional K or M suffix multiplies by
 // 1024 or 1048576. Nothing else may follow.

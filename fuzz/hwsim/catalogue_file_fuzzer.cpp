@@ -1,6 +1,7 @@
 // Feeds arbitrary text to the catalogue-file parser and builds the lists from the result,
 // then walks them by count and checks what the application relies on. The same text also goes
-// through the simulator-configuration parser, the library's other text format.
+// through the simulator-configuration parser and, over each configured programmer, through the
+// control-file parser, the library's other text formats.
 #include "catalogue.h"
 #include "catalogue_file.h"
 #include "sim_config.h"
@@ -45,10 +46,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (config.programmers.size() > 16) {
         std::abort();
     }
+    const auto checkOutcomes = [](const hwsim::ProgrammerConfig& p) {
+        for (const hwsim::RunRule& rule : p.runs) {
+            const hwsim::RunOutcome& o = rule.outcome;
+            if (rule.first < 1 || rule.last < rule.first || o.slow < 1.0 || o.slow > 1000.0 ||
+                o.cancelAtPercent > 100.0 || o.verifyMemory > 3) {
+                std::abort();
+            }
+            for (int pin : o.noContact) {
+                if (!((pin >= 1 && pin <= 48) || (pin >= 100 && pin <= 105))) {
+                    std::abort();
+                }
+            }
+        }
+        // The merged outcome of any run stays within the same bounds.
+        const hwsim::RunOutcome merged = p.outcome(2);
+        if (merged.slow < 1.0 || merged.cancelAtPercent > 100.0) {
+            std::abort();
+        }
+    };
     for (const hwsim::ProgrammerConfig& p : config.programmers) {
         if (p.port < 1 || p.port > 255 || p.name.size() > 49 || p.serial.size() > 9) {
             std::abort();
         }
+        checkOutcomes(p);
+        const hwsim::ControlResult control = hwsim::applyControl(p, text);
+        const hwsim::ProgrammerConfig& c = control.config;
+        // Identity never changes through a control file.
+        if (c.port != p.port || c.model != p.model || c.name != p.name || c.serial != p.serial ||
+            c.speedFactor <= 0 || c.socket.size() > 64) {
+            std::abort();
+        }
+        checkOutcomes(c);
         for (const hwsim::SocketStep& step : p.scan) {
             for (int pin : step.pins) {
                 if (pin < 1 || pin > 48) {

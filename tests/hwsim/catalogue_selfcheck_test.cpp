@@ -43,6 +43,8 @@ TEST(HwsimCatalogueSelfCheck, EveryEntryIsConsistent) {
     ASSERT_GE(deviceCount, 60) << messages(0).joined();
 
     std::set<std::string> vendors;
+    int withoutLogo = 0, oddLogo = 0;
+    int wordMemories = 0, largeReadOnly = 0, withoutGenericAdapter = 0;
     const ZmVendorRecord* v = sim.hw._ZmGetVendors();
     for (int i = 0; i < vendorCount; ++i, v = v->Next) {
         ASSERT_NE(v, nullptr);
@@ -50,10 +52,28 @@ TEST(HwsimCatalogueSelfCheck, EveryEntryIsConsistent) {
         EXPECT_GT(std::strlen(v->Name), 0u) << v->Code;
         EXPECT_EQ(std::strncmp(v->Web, "http", 4), 0) << v->Code;
         EXPECT_TRUE(vendors.insert(v->Code).second) << "vendor twice: " << v->Code;
-        EXPECT_TRUE(std::filesystem::exists(HardwareLibrary::binDir() / "Logo" /
-                                            (std::string(v->Code) + ".bmp")))
-            << v->Code;
+        const auto logo = HardwareLibrary::binDir() / "Logo" / (std::string(v->Code) + ".bmp");
+        if (!std::filesystem::exists(logo)) {
+            ++withoutLogo;
+            continue;
+        }
+        const std::string bmp = readFile(logo);
+        ASSERT_GE(bmp.size(), 26u) << logo;
+        EXPECT_EQ(bmp.substr(0, 2), "BM") << logo;
+        const auto le32 = [&](std::size_t at) {
+            return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at]) |
+                                              static_cast<std::uint8_t>(bmp[at + 1]) << 8 |
+                                              static_cast<std::uint8_t>(bmp[at + 2]) << 16 |
+                                              static_cast<std::uint8_t>(bmp[at + 3]) << 24);
+        };
+        if (le32(18) != 100 || le32(22) != 100) {
+            ++oddLogo;
+        }
     }
+    // The selection dialog's fallbacks need a vendor without a logo and one whose logo is not
+    // the 100 x 100 the dialog expects.
+    EXPECT_GE(withoutLogo, 1);
+    EXPECT_GE(oddLogo, 1);
 
     const auto adapters = adapterPackages(HardwareLibrary::binDir() / "Lib" / "ConfigLib.lib");
     const std::set<int> types = {
@@ -99,6 +119,13 @@ TEST(HwsimCatalogueSelfCheck, EveryEntryIsConsistent) {
             if (b[m].Organization == ORG_16BIT) {
                 EXPECT_EQ(+d.MemSize[m] % 2, 0u) << "odd size of a 16-bit memory";
             }
+            if (b[m].Organization == ORG_32BIT) {
+                EXPECT_EQ(+d.MemSize[m] % 4, 0u) << "a 32-bit memory of partial words";
+                ++wordMemories;
+            }
+            if ((b[m].Flags & BUF_READ_ONLY) && d.MemSize[m] >= 65536) {
+                ++largeReadOnly;
+            }
             for (const AreaInfo& a : b[m].Areas) {
                 if (a.Color != 0) {
                     EXPECT_TRUE(terminated(a.Name, 32));
@@ -107,9 +134,14 @@ TEST(HwsimCatalogueSelfCheck, EveryEntryIsConsistent) {
                 }
             }
         }
-        // File functions and Read need a memory to work on.
-        if (d.Flags & (DEV_FILES | DEV_READ)) {
+        // File functions and Read need a memory to work on, except for the devices whose
+        // assigned file is read by the library itself.
+        if ((d.Flags & DEV_READ) || ((d.Flags & DEV_FILES) && d.Type != DT_JTAG)) {
             EXPECT_TRUE(anyMemory) << "buffer functions without any memory";
+        }
+        if (d.Type == DT_JTAG) {
+            EXPECT_FALSE(anyMemory) << "the design comes from the assigned file";
+            EXPECT_TRUE(d.Flags & DEV_FILES) << "a design file must be assignable";
         }
         if (d.Flags & DEV_SETUP) {
             EXPECT_GT(+d.MemSize[4], 0u) << "setup without an area E to keep it";
@@ -121,7 +153,10 @@ TEST(HwsimCatalogueSelfCheck, EveryEntryIsConsistent) {
         }
         if (d.Flags & DEV_ADAPTER) {
             const auto it = adapters.find(d.Package);
-            ASSERT_NE(it, adapters.end()) << "no generic adapter for the package";
+            if (it == adapters.end()) {
+                ++withoutGenericAdapter; // the user brings the adapter file
+                continue;
+            }
             EXPECT_EQ(it->second, static_cast<int>(d.PinCount & 0xFF));
             // The generated generic adapter file, where the build wrote the adapters.
             const auto adp =
@@ -142,6 +177,9 @@ TEST(HwsimCatalogueSelfCheck, EveryEntryIsConsistent) {
         }
     }
     EXPECT_EQ(seenTypes, types) << "every device type is represented";
+    EXPECT_GE(wordMemories, 1) << "a memory organised in 32-bit words";
+    EXPECT_GE(largeReadOnly, 1) << "a read-only memory of at least 64 KiB";
+    EXPECT_GE(withoutGenericAdapter, 1) << "an adapter package without a generic adapter";
 }
 
 } // namespace

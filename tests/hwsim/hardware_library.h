@@ -4,8 +4,8 @@
 // resolves every entry point by name, and gives each test a private configuration, state
 // folder and catalogue.
 
-#include "common/temp_dir.h"
 #include "abi/hardware_api.h"
+#include "common/temp_dir.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -56,10 +56,12 @@ private:
 };
 
 // A fresh simulator for one test: writes the configuration text (empty = no file), points the
-// library at a private state folder, and loads the shipped catalogue.
+// library at a private state folder, and loads the shipped catalogue (or the given text).
 class Simulator {
 public:
-    explicit Simulator(const std::string& config, const std::string& catalogue = {});
+    enum class Catalogue { Expected, Unchecked };
+    explicit Simulator(const std::string& config, const std::string& catalogue = {},
+                       Catalogue check = Catalogue::Expected);
     ~Simulator();
 
     HardwareLibrary& hw;
@@ -75,6 +77,12 @@ public:
             std::uint8_t memSelect = 0x0F, std::uint8_t mode = OPMODE_RUN);
     // Opens every configured programmer; returns their ports.
     std::vector<int> openAll();
+    // Replaces programmer `port`'s control file in one step, as an editor saving it would.
+    void control(int port, const std::string& text) const;
+    std::filesystem::path portDir(int port) const;
+    // InitLib + MakeCode; false with a test failure when either refuses.
+    bool prepare(int port, const DeviceDescriptor& device, const OperationBlock& block,
+                 const DataSet* data, const void* fileEntry = nullptr);
 };
 
 std::vector<std::uint8_t> pattern(std::size_t size, std::uint32_t seed);

@@ -13,7 +13,7 @@
 namespace zelmo::test {
 namespace {
 
-const char* kFast = "[simulator]\nspeed = 256M\noverhead_ms = 0\n";
+const char* kFast = "[simulator]\nspeed = 256M\noverhead_ms = 0\nprepare_ms = 0\n";
 
 TEST(HwsimOperations, ProgramReadBackEraseAndBlankCheck) {
     Simulator sim(kFast);
@@ -156,6 +156,7 @@ TEST(HwsimOperations, PinCheckFailureGives0x100AndItsLetters) {
     ASSERT_TRUE(sim.hw._ZmInitLib(port, sim.libraryPath(d).c_str(), d.LibParams,
                                   sim.block(d, OPMODE_RUN, OP_PIN_CHECK), &data.storage(), nullptr,
                                   nullptr));
+    ASSERT_TRUE(sim.hw._ZmMakeCode(port));
     sim.hw._ZmRunCode(port);
     sim.hw._ZmProcessOps(port, 0);
     sim.hw._ZmGetPinCheckRes(port, &r);
@@ -179,6 +180,7 @@ TEST(HwsimOperations, PinCheckFailureGives0x100AndItsLetters) {
     ASSERT_TRUE(good.hw._ZmInitLib(port, good.libraryPath(d).c_str(), d.LibParams,
                                    good.block(d, OPMODE_RUN, OP_PIN_CHECK), &data3.storage(),
                                    nullptr, nullptr));
+    ASSERT_TRUE(good.hw._ZmMakeCode(port));
     good.hw._ZmRunCode(port);
     good.hw._ZmProcessOps(port, 0);
     EXPECT_EQ(good.hw._ZmGetStatus(port), 0);
@@ -202,6 +204,7 @@ TEST(HwsimOperations, AdapterWiringDecidesWhichSocketPinsAreChecked) {
     }
     ASSERT_TRUE(sim.hw._ZmInitLib(port, sim.libraryPath(d).c_str(), d.LibParams, b, &data.storage(),
                                   nullptr, nullptr));
+    ASSERT_TRUE(sim.hw._ZmMakeCode(port));
     sim.hw._ZmRunCode(port);
     sim.hw._ZmProcessOps(port, 0);
     EXPECT_EQ(sim.hw._ZmGetStatus(port), ZM_STATUS_PIN_CHECK);
@@ -302,6 +305,7 @@ TEST(HwsimOperations, PreparationRefusesWhatItCannotServe) {
     EXPECT_TRUE(sim.hw._ZmInitLib(port, sim.libraryPath(socket).c_str(), socket.LibParams,
                                   sim.block(socket, OPMODE_RUN, OP_TEST | OP_PIN_CHECK), nullptr,
                                   nullptr, nullptr));
+    ASSERT_TRUE(sim.hw._ZmMakeCode(port));
     sim.hw._ZmRunCode(port);
     sim.hw._ZmProcessOps(port, 0);
     EXPECT_EQ(sim.hw._ZmGetStatus(port), 0) << messages(port).joined();
@@ -349,6 +353,7 @@ TEST(HwsimOperations, ProductionModeWaitsForTheTrigger) {
     ASSERT_TRUE(timed.hw._ZmInitLib(port, timed.libraryPath(d).c_str(), d.LibParams,
                                     timed.block(d, OPMODE_PRODUCTION_INSERTION, OP_READ),
                                     &data.storage(), nullptr, nullptr));
+    ASSERT_TRUE(timed.hw._ZmMakeCode(port));
     timed.hw._ZmRunCode(port);
     uint8_t trigger = 0;
     for (int i = 0; i < 200 && trigger == 0; ++i) {

@@ -145,3 +145,92 @@ TEST(HwsimProgrammers, StartUpFaultsFailTheirCalls) {
 
 } // namespace
 } // namespace zelmo::test
+
+namespace zelmo::test {
+namespace {
+
+TEST(HwsimStartUp, FirmwareMismatchOnOneOfThreeStillUpdatesAll) {
+    Simulator sim("[simulator]\nprogrammers = 3\n[programmer 2]\nfirmware = 1.01.00.00\n");
+    const std::vector<int> ports = sim.openAll();
+    ASSERT_EQ(ports.size(), 3u);
+    const auto image = wide((HardwareLibrary::binDir() / "Lib" / "cpu.lib").string());
+    const auto updater = wide((HardwareLibrary::binDir() / "Lib" / "cpuupd.lib").string());
+    std::vector<bool> mismatch;
+    for (int port : ports) {
+        std::uint8_t available[4], current[4];
+        ASSERT_TRUE(sim.hw._ZmCheckFirmware(port, image.c_str(), available, current));
+        mismatch.push_back(std::memcmp(available, current, 4) != 0);
+    }
+    EXPECT_EQ(mismatch, (std::vector<bool>{false, true, false}));
+    for (int port : ports) {
+        EXPECT_TRUE(sim.hw._ZmLoadFirmwareFile(port, image.c_str())) << port;
+    }
+    for (int port : ports) {
+        EXPECT_TRUE(sim.hw._ZmUpdateFirmware(port, updater.c_str())) << port;
+    }
+    sim.hw._ZmFree();
+    sim.hw._ZmInit(0);
+    sim.hw._ZmSetPath(wide(HardwareLibrary::binDir().string() + "/").c_str());
+    for (int port : sim.openAll()) {
+        std::uint8_t available[4], current[4];
+        ASSERT_TRUE(sim.hw._ZmCheckFirmware(port, image.c_str(), available, current));
+        EXPECT_EQ(std::memcmp(available, current, 4), 0) << port;
+    }
+}
+
+TEST(HwsimStartUp, ForcedPortThatExistsAndOneThatDoesNot) {
+    // A forced port skips the search: no _ZmDeviceCount, the port is opened directly.
+    Simulator sim("[simulator]\nprogrammers = 2\n[programmer 2]\nport = 7\n");
+    EXPECT_TRUE(sim.hw._ZmOpen(7));
+    ProgrammerInfo info{};
+    EXPECT_TRUE(sim.hw._ZmGetProgrammerType(7, &info.Model, info.ModelName, info.HardwareVersion,
+                                            info.SerialNumber));
+    EXPECT_FALSE(sim.hw._ZmOpen(3));
+    // Its messages are kept under list position 0, where start-up looks for them.
+    EXPECT_NE(messages(0).joined().find("No programmer found at USB#3."), std::string::npos);
+}
+
+TEST(HwsimStartUp, CatalogueThatCannotBeReadOrHoldsNoDevices) {
+    struct Case {
+        const char* choice;
+        int result;
+        bool vendors;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"unreadable", 0, false, "Could not read catalogue file"},
+        {"no_devices", 1, true, ""},
+        {"Lib/missing.lib", 0, false, "Could not open catalogue file"},
+    };
+    const auto shipped = wide((HardwareLibrary::binDir() / "Lib" / "ConfigLib.lib").string());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.choice);
+        Simulator sim(std::string("[simulator]\ncatalogue = ") + c.choice + "\n", {},
+                      Simulator::Catalogue::Unchecked);
+        ZmDeviceRecord* devices = nullptr;
+        ZmVendorRecord* vendors = nullptr;
+        EXPECT_EQ(sim.hw._ZmGetVendorsDevices(shipped.c_str(), &devices, &vendors), c.result);
+        EXPECT_EQ(devices, nullptr);
+        EXPECT_EQ(vendors != nullptr, c.vendors);
+        EXPECT_EQ(sim.hw._ZmGetNoOfDevices(), 0);
+        EXPECT_EQ(sim.hw._ZmGetNoOfVendors() > 0, c.vendors);
+        EXPECT_NE(messages(0).joined().find(c.text), std::string::npos) << messages(0).joined();
+    }
+}
+
+TEST(HwsimStartUp, ConfigurationMistakesStayUntilRead) {
+    testing::internal::CaptureStderr();
+    // The typo "sped" and a bad value; the catalogue loads afterwards and must not hide them.
+    Simulator sim("[simulator]\nsped = 1M\n[programmer 1]\ncard = maybe\n");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("line 2: unknown key 'sped'"), std::string::npos) << err;
+    EXPECT_NE(err.find("line 4: card must be yes or no"), std::string::npos) << err;
+    const std::string first = messages(0).joined();
+    EXPECT_NE(first.find("Simulator configuration, line 2: unknown key 'sped'"), std::string::npos)
+        << first;
+    EXPECT_NE(first.find("line 4: card must be yes or no"), std::string::npos) << first;
+    EXPECT_EQ(messages(0).joined().find("sped"), std::string::npos) << "read once, then gone";
+}
+
+} // namespace
+} // namespace zelmo::test

@@ -1,0 +1,145 @@
+// Cost of the buffer view's refresh and repaint against the size of the buffer: a sparse swap
+// file of 4 GiB - 1 bytes (the largest memory a descriptor can describe) against one of 256
+// bytes (a quarter screen) and one of 64 KiB (more than a screen), in the 8-bit grid
+// (1024-byte page) and the fuse map (4096-byte page). Every iteration
+// scrolls to a random row, which re-reads the page; the paint benchmark then asks the look of
+// every cell of a 65-row screen, as the widget does. Counters:
+//   page_bytes   bytes the view asked of the swap file per refresh (its own count)
+//   max_bytes    the most it asked in any one refresh
+//   read_bytes   bytes the process read from files per refresh, from /proc/self/io (rchar),
+//                so reads the view did not count would show here
+
+#include "editor/buffer_view_model.h"
+#include "platform/file_io.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+using namespace zelmo;
+using namespace zelmo::editor;
+
+namespace {
+
+std::filesystem::path scratch(const std::string& name) {
+    const char* tmp = std::getenv("TMPDIR");
+    return std::filesystem::path(tmp != nullptr ? tmp : "/tmp") / name;
+}
+
+// Bytes this process has read through read-like system calls so far.
+std::uint64_t processReadBytes() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") {
+            return value;
+        }
+    }
+    return 0;
+}
+
+// A project of one device whose memory A is a sparse swap file of `size` bytes, shown in
+// `organization`.
+class SparseProject {
+public:
+    SparseProject(std::uint32_t size, std::uint8_t organization)
+        : path_(scratch("zelmo_view_bench_" + std::to_string(size) + ".swp")) {
+        platform::File file = platform::File::open(path_, platform::OpenMode::ReadWriteCreate);
+        file.truncate(0);
+        file.truncate(size); // a hole: no disk blocks, reads give zeros
+        auto device = std::make_unique<CDevice>();
+        device->Descriptor.MemSize[0] = size;
+        device->Buffers[0].Organization = organization;
+        device->Editable = 1;
+        auto dataSet = std::make_unique<CDataSet>();
+        dataSet->SwapFile = std::move(file);
+        dataSet->TotalSize = size;
+        dataSet->MemStart = {0, size, size, size, size};
+        device->DataSets[0] = std::move(dataSet);
+        device->DataSetCount = 1;
+        project.Devices[0] = std::move(device);
+        project.DeviceCount = 1;
+    }
+    ~SparseProject() {
+        project.CloseAll(false);
+        std::filesystem::remove(path_);
+    }
+    SparseProject(const SparseProject&) = delete;
+    SparseProject& operator=(const SparseProject&) = delete;
+
+    TProject project;
+
+private:
+    std::filesystem::path path_;
+};
+
+void run(benchmark::State& state, bool paint) {
+    const auto size = static_cast<std::uint32_t>(state.range(0));
+    const auto organization = static_cast<std::uint8_t>(state.range(1));
+    SparseProject sparse(size, organization);
+    BufferViewModel view(sparse.project);
+    view.LayoutGrids(100000); // 65 rows: the largest screen
+    const ViewLayout layout = view.layout();
+    int gridCount = 0;
+    const GridKind* grids = layout.grids(gridCount);
+    std::mt19937 rng(1);
+    std::uniform_int_distribution<std::uint32_t> row(0, layout.maxTopRow());
+
+    const std::uint64_t calibrate = processReadBytes();
+    const std::uint64_t probeCost = processReadBytes() - calibrate;
+    const std::uint64_t readBefore = processReadBytes();
+    const std::uint64_t pageBefore = view.pages().bytesRead();
+    std::uint64_t maxBytes = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = view.pages().bytesRead();
+        view.ScrollTo(row(rng));
+        maxBytes = std::max(maxBytes, view.pages().bytesRead() - before);
+        if (paint) {
+            for (int g = 0; g < gridCount; ++g) {
+                const int columns = grids[g] == GridKind::Address ? 1 : int(layout.columns());
+                for (int r = 0; r < layout.rowCount(); ++r) {
+                    for (int c = 0; c < columns; ++c) {
+                        benchmark::DoNotOptimize(view.Look({grids[g], r, c}, true));
+                    }
+                }
+            }
+        }
+    }
+    const std::uint64_t readBytes = processReadBytes() - readBefore - probeCost;
+    const auto perRefresh = [&](double total) {
+        return benchmark::Counter(total / static_cast<double>(state.iterations()));
+    };
+    state.counters["page_bytes"] =
+        perRefresh(static_cast<double>(view.pages().bytesRead() - pageBefore));
+    state.counters["max_bytes"] = static_cast<double>(maxBytes);
+    state.counters["read_bytes"] = perRefresh(static_cast<double>(readBytes));
+}
+
+void BM_ViewRefresh(benchmark::State& state) {
+    run(state, false);
+}
+void BM_ViewRefreshAndPaint(benchmark::State& state) {
+    run(state, true);
+}
+
+// Arguments: buffer size, organisation (1 = 8-bit grid, 5 = fuse map).
+void sizes(benchmark::internal::Benchmark* b) {
+    for (std::int64_t organization : {ORG_8BIT, ORG_FUSE_MAP}) {
+        for (std::int64_t size :
+             {std::int64_t{256}, std::int64_t{0x10000}, std::int64_t{0xFFFFFFFF}}) {
+            b->Args({size, organization});
+        }
+    }
+    b->ArgNames({"size", "mode"})->Unit(benchmark::kMicrosecond);
+}
+
+} // namespace
+
+BENCHMARK(BM_ViewRefresh)->Apply(sizes);
+BENCHMARK(BM_ViewRefreshAndPaint)->Apply(sizes);
