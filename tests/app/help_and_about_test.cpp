@@ -1,6 +1,7 @@
 #include "app/about_info.h"
 #include "app/help_document.h"
 
+#include "common/programmer_records.h"
 #include "common/temp_dir.h"
 #include "project/device_descriptor.h"
 
@@ -46,24 +47,8 @@ TEST(HelpDocument, PdfThenFolderThenBlankPage) {
     }
 }
 
-std::vector<ProgrammerInfo> Programmers(int count) {
-    std::vector<ProgrammerInfo> list(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        ProgrammerInfo& p = list[static_cast<std::size_t>(i)];
-        p.Port = i + 1;
-        SetFieldText(p.ModelName, "Zelmo 2 USB");
-        SetFieldText(p.HardwareVersion, "1.0");
-        SetFieldText(p.SerialNumber, "ZS00000" + std::to_string(i + 1));
-        p.Firmware[0] = 1;
-        p.Firmware[1] = 2;
-        p.Firmware[2] = 0x10;
-        p.Firmware[3] = 0xAB;
-    }
-    return list;
-}
-
 TEST(AboutBox, StepsThroughThreeProgrammersWithWrapAround) {
-    const std::vector<ProgrammerInfo> three = Programmers(3);
+    const std::vector<ProgrammerInfo> three = test::TestProgrammers(3);
     int position = 0;
     QStringList shown;
     for (int i = 0; i < 4; ++i) {
@@ -78,9 +63,9 @@ TEST(AboutBox, StepsThroughThreeProgrammersWithWrapAround) {
     const AboutPage first = AboutPageFor(three, 0);
     EXPECT_EQ(first.Model, "Zelmo 2 USB");
     EXPECT_EQ(first.HardwareVersion, "1.0");
-    EXPECT_EQ(first.FirmwareVersion, "1.02.10.AB");
-    EXPECT_EQ(first.SerialNumber, "ZS000001");
-    EXPECT_FALSE(AboutPageFor(Programmers(1), 0).CanStep);
+    EXPECT_EQ(first.FirmwareVersion, "1.02.10.05");
+    EXPECT_EQ(first.SerialNumber, "ZS01");
+    EXPECT_FALSE(AboutPageFor(test::TestProgrammers(1), 0).CanStep);
 }
 
 TEST(AboutBox, DemoModeShowsNoProgrammer) {

@@ -1,6 +1,7 @@
 #include "app/installation_record.h"
 #include "app/startup_status.h"
 
+#include "common/programmer_records.h"
 #include "common/temp_dir.h"
 #include "project/device_descriptor.h"
 
@@ -13,23 +14,16 @@
 namespace zelmo {
 namespace {
 
-std::vector<ProgrammerInfo> Programmers(int count) {
-    std::vector<ProgrammerInfo> list(static_cast<std::size_t>(count));
-    for (ProgrammerInfo& p : list) {
-        SetFieldText(p.ModelName, "Zelmo 2 USB");
-    }
-    return list;
-}
-
 TEST(StartupStatus, HardwareFoundMessageByProgrammersAndMode) {
     EXPECT_EQ(HardwareFoundMessage({}, false, true), "Hardware not found. Entered demo mode.");
-    EXPECT_EQ(HardwareFoundMessage(Programmers(1), false, true), "Hardware found: Zelmo 2 USB.");
-    EXPECT_EQ(HardwareFoundMessage(Programmers(3), true, true),
+    EXPECT_EQ(HardwareFoundMessage(test::TestProgrammers(1), false, true),
+              "Hardware found: Zelmo 2 USB.");
+    EXPECT_EQ(HardwareFoundMessage(test::TestProgrammers(3), true, true),
               "Hardware found: 3 programmers. 'Gang' mode enabled.");
     // Equal models with gang mode off, and different models, both run in single mode.
-    EXPECT_EQ(HardwareFoundMessage(Programmers(2), true, false),
+    EXPECT_EQ(HardwareFoundMessage(test::TestProgrammers(2), true, false),
               "Hardware found: 2 programmers. 'Single' mode enabled.");
-    EXPECT_EQ(HardwareFoundMessage(Programmers(2), false, true),
+    EXPECT_EQ(HardwareFoundMessage(test::TestProgrammers(2), false, true),
               "Hardware found: 2 programmers. 'Single' mode enabled.");
 }
 

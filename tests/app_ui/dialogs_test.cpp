@@ -5,6 +5,7 @@
 #include "app/ui/message_dialog.h"
 
 #include "app/configuration.h"
+#include "common/programmer_records.h"
 #include "common/temp_dir.h"
 #include "controls/ui/hover_label.h"
 #include "modal.h"
@@ -211,16 +212,7 @@ TEST(SettingsDialogWidget, ControlsFollowTheEnableRules) {
 }
 
 TEST(AboutBoxWidget, ArrowsStepThroughTheProgrammers) {
-    std::vector<ProgrammerInfo> programmers(3);
-    for (int i = 0; i < 3; ++i) {
-        ProgrammerInfo& p = programmers[static_cast<std::size_t>(i)];
-        SetFieldText(p.ModelName, "Zelmo 2 USB");
-        SetFieldText(p.SerialNumber, "ZS0" + std::to_string(i + 1));
-        p.Firmware[0] = 1;
-        p.Firmware[1] = 2;
-        p.Firmware[2] = 0x10;
-        p.Firmware[3] = 5;
-    }
+    const std::vector<ProgrammerInfo> programmers = test::TestProgrammers(3);
     const BuildDayBytes day{73, 18, 2, 16};
     TfAbout about(programmers, day);
     EXPECT_EQ(about.windowTitle(), "About Zelmo");

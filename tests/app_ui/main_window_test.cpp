@@ -17,8 +17,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <gtest/gtest.h>
 

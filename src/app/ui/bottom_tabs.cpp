@@ -3,6 +3,7 @@
 #include "app/bottom_tabs_model.h"
 #include "app/ui/log_view.h"
 #include "app/ui/main_commands.h"
+#include "controls/ui/elided_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/tab_strip.h"
 
@@ -21,16 +22,6 @@ constexpr int kPageInfo = static_cast<int>(BottomPage::Info);
 constexpr int kPageBuffers = static_cast<int>(BottomPage::Buffers);
 constexpr int kPageNoMemory = static_cast<int>(BottomPage::NoMemory);
 constexpr int kPageGang = static_cast<int>(BottomPage::Gang);
-
-QLabel* Note(const QString& text) {
-    auto* label = new QLabel(text);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, QColor(128, 128, 128));
-    label->setPalette(p);
-    return label;
-}
 
 QWidget* PageWith(QVBoxLayout*& place, QWidget*& current, QWidget* first) {
     auto* page = new QWidget;
@@ -82,7 +73,8 @@ TBottomTabs::TBottomTabs(TMainCommands& commands, QWidget* parent) : QWidget(par
     bufferLayout->setContentsMargins(0, 0, 0, 0);
     bufferLayout->setSpacing(2);
     bufferLayout->addLayout(bufferHeader);
-    bufferLayout->addWidget(PageWith(bufferPlace_, buffer_, Note(tr("No buffer view."))), 1);
+    bufferLayout->addWidget(PageWith(bufferPlace_, buffer_, PlaceholderNote(tr("No buffer view."))),
+                            1);
 
     // The gang page: global statistics above the gang panels.
     lGlobalGood = new QLabel(QStringLiteral("0"));
@@ -111,13 +103,16 @@ TBottomTabs::TBottomTabs(TMainCommands& commands, QWidget* parent) : QWidget(par
     gangLayout->setContentsMargins(0, 0, 0, 0);
     gangLayout->addLayout(globalRow);
     gangLayout->addWidget(
-        PageWith(gangPlace_, gang_, Note(tr("Gang panels appear here in 'Gang' mode."))), 1);
+        PageWith(gangPlace_, gang_, PlaceholderNote(tr("Gang panels appear here in 'Gang' mode."))),
+        1);
 
     pages = new QStackedWidget;
     pages->insertWidget(kPageLog, reLog);
-    pages->insertWidget(kPageInfo, PageWith(infoPlace_, info_, Note(tr("No device information."))));
+    pages->insertWidget(kPageInfo,
+                        PageWith(infoPlace_, info_, PlaceholderNote(tr("No device information."))));
     pages->insertWidget(kPageBuffers, buffers);
-    pages->insertWidget(kPageNoMemory, Note(tr("The active device has no such memory.")));
+    pages->insertWidget(kPageNoMemory,
+                        PlaceholderNote(tr("The active device has no such memory.")));
     pages->insertWidget(kPageGang, gang);
 
     connect(tceTabs, &TTabStrip::currentChanged, this, [this](int tab) {

@@ -2,6 +2,7 @@
 
 #include "app/ui/main_commands.h"
 #include "controls/ui/caption_panel.h"
+#include "controls/ui/elided_label.h"
 #include "controls/ui/picture_button.h"
 
 #include <QAction>
@@ -15,17 +16,12 @@ namespace {
 
 // What the tree's place shows until the project tree is put there.
 QWidget* TreePlaceholder() {
-    auto* empty =
-        new QLabel(QObject::tr("No devices in the project.\nUse \"Add device\" to add one."));
+    QLabel* empty =
+        PlaceholderNote(QObject::tr("No devices in the project.\nUse \"Add device\" to add one."),
+                        QColor(255, 255, 225));
     empty->setObjectName(QStringLiteral("tvDevices"));
-    empty->setAlignment(Qt::AlignCenter);
-    empty->setAutoFillBackground(true);
     empty->setFrameShape(QFrame::StyledPanel);
     empty->setFrameShadow(QFrame::Sunken);
-    QPalette p = empty->palette();
-    p.setColor(QPalette::Window, QColor(255, 255, 225));
-    p.setColor(QPalette::WindowText, QColor(128, 128, 128));
-    empty->setPalette(p);
     empty->setMinimumHeight(90);
     return empty;
 }

@@ -2,6 +2,7 @@
 
 #include "app/file_association.h"
 #include "app/ui/message_dialog.h"
+#include "controls/ui/elided_label.h"
 #include "controls/ui/pictures.h"
 
 #include <QButtonGroup>
@@ -87,12 +88,10 @@ QWidget* TfMainSetup::GeneralPage() {
     bChangeSwapDir->setIcon(Picture(QStringLiteral("change_folder")));
     bChangeSwapDir->setIconSize(QSize(18, 18));
     bChangeSwapDir->setToolTip(QStringLiteral("Change"));
-    pbSwapPath = new QLabel;
+    pbSwapPath = new TElidedLabel(Qt::ElideMiddle);
     pbSwapPath->setObjectName(QStringLiteral("pbSwapPath"));
-    pbSwapPath->setFrameShape(QFrame::StyledPanel);
-    pbSwapPath->setFrameShadow(QFrame::Sunken);
+    pbSwapPath->SetField(true);
     pbSwapPath->setMinimumWidth(200);
-    pbSwapPath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     connect(bChangeSwapDir, &QToolButton::clicked, this, &TfMainSetup::bChangeSwapDirClick);
     connect(rbSwapTemp, &QRadioButton::toggled, this, [this] { ShowSwapPath(); });
 
@@ -252,15 +251,7 @@ void TfMainSetup::ApplyEnables() {
 
 void TfMainSetup::ShowSwapPath() {
     // The box shows the user-defined folder only while it is the chosen one.
-    const QString shown = rbSwapUserDefined->isChecked() ? userSwapFolder_ : QString();
-    pbSwapPath->setToolTip(shown);
-    pbSwapPath->setText(pbSwapPath->fontMetrics().elidedText(
-        shown, Qt::ElideMiddle, std::max(40, pbSwapPath->width() - 8)));
-}
-
-void TfMainSetup::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    ShowSwapPath();
+    pbSwapPath->SetFullText(rbSwapUserDefined->isChecked() ? userSwapFolder_ : QString());
 }
 
 void TfMainSetup::SetUserSwapFolder(const QString& folder) {

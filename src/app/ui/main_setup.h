@@ -19,6 +19,8 @@ class QToolButton;
 
 namespace zelmo {
 
+class TElidedLabel;
+
 class TfMainSetup : public QDialog {
     Q_OBJECT
 public:
@@ -41,7 +43,7 @@ public:
     QRadioButton* rbSwapTemp = nullptr;
     QRadioButton* rbSwapUserDefined = nullptr;
     QToolButton* bChangeSwapDir = nullptr;
-    QLabel* pbSwapPath = nullptr;
+    TElidedLabel* pbSwapPath = nullptr;
     // Production mode
     QRadioButton* rbGangMode = nullptr;
     QRadioButton* rbSingleMode = nullptr;
@@ -63,7 +65,6 @@ public:
 
 protected:
     void accept() override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* GeneralPage();

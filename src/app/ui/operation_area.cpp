@@ -2,6 +2,7 @@
 
 #include "app/ui/main_commands.h"
 #include "controls/ui/caption_panel.h"
+#include "controls/ui/elided_label.h"
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
@@ -19,14 +20,9 @@ namespace zelmo {
 namespace {
 
 QWidget* PanelPlaceholder() {
-    auto* label = new QLabel(QObject::tr("The operations of the active device appear here."));
-    label->setObjectName(QStringLiteral("pOperationsPlaceholder"));
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, QColor(128, 128, 128));
-    label->setPalette(p);
-    return label;
+    QLabel* note = PlaceholderNote(QObject::tr("The operations of the active device appear here."));
+    note->setObjectName(QStringLiteral("pOperationsPlaceholder"));
+    return note;
 }
 
 QLabel* Count() {

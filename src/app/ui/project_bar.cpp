@@ -1,6 +1,7 @@
 #include "app/ui/project_bar.h"
 
 #include "app/ui/main_commands.h"
+#include "controls/ui/elided_label.h"
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
@@ -9,7 +10,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -80,15 +80,10 @@ TProjectBar::TProjectBar(TMainCommands& commands, QWidget* parent)
     follow(bClose, commands.miClose);
 
     auto* projectLabel = new QLabel(tr("Project:"));
-    lProjectName = new QLineEdit;
+    lProjectName = new TElidedLabel(Qt::ElideMiddle);
     lProjectName->setObjectName(QStringLiteral("lProjectName"));
-    lProjectName->setReadOnly(true);
-    lProjectName->setFocusPolicy(Qt::NoFocus);
+    lProjectName->SetField(true);
     lProjectName->setMinimumWidth(120);
-    lProjectName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    QPalette namePalette = lProjectName->palette();
-    namePalette.setColor(QPalette::Base, namePalette.color(QPalette::Window).lighter(104));
-    lProjectName->setPalette(namePalette);
     auto* name = new QVBoxLayout;
     name->addStretch(1);
     name->addWidget(projectLabel);
@@ -122,20 +117,7 @@ void TProjectBar::SetCardCommands(bool available) {
 }
 
 void TProjectBar::SetProjectName(const QString& path) {
-    projectPath_ = path;
-    ShowProjectName();
-}
-
-void TProjectBar::ShowProjectName() {
-    const QString shown = projectPath_.isEmpty() ? tr("(not saved)") : projectPath_;
-    lProjectName->setToolTip(projectPath_);
-    lProjectName->setText(lProjectName->fontMetrics().elidedText(
-        shown, Qt::ElideMiddle, std::max(40, lProjectName->width() - 10)));
-}
-
-void TProjectBar::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    ShowProjectName();
+    lProjectName->SetFullText(path.isEmpty() ? tr("(not saved)") : path);
 }
 
 } // namespace zelmo

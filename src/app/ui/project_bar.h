@@ -6,13 +6,12 @@
 
 #include <QWidget>
 
-class QLineEdit;
-
 namespace zelmo {
 
 class TMainCommands;
 class TPictureButton;
 class THoverLabel;
+class TElidedLabel;
 
 class TProjectBar : public QWidget {
     Q_OBJECT
@@ -33,17 +32,11 @@ public:
     TPictureButton* bOptions = nullptr;
     TPictureButton* bHelp = nullptr;
     TPictureButton* bClose = nullptr;
-    QLineEdit* lProjectName = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    TElidedLabel* lProjectName = nullptr;
 
 private:
-    void ShowProjectName();
-
     TMainCommands& commands_;
     bool cardCommands_ = false;
-    QString projectPath_;
 };
 
 } // namespace zelmo

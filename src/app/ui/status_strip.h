@@ -10,6 +10,8 @@ class QLabel;
 
 namespace zelmo {
 
+class TElidedLabel;
+
 inline constexpr int kStatusMessageChars = 200;
 
 class TStatusStrip : public QStatusBar {
@@ -21,14 +23,10 @@ public:
     const QString& Message() const { return message_; }
     void SetMode(const QString& text);
 
-    QLabel* lStatus = nullptr;
+    TElidedLabel* lStatus = nullptr;
     QLabel* lMode = nullptr;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void ShowMessage();
     QString message_;
 };
 
