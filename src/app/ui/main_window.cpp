@@ -54,7 +54,12 @@ QString Caption(const BuildDayBytes& buildDay) {
 
 TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString appDir,
                QWidget* parent)
-    : QMainWindow(parent), buildDay_(buildDay), commandLine_(std::move(commandLine)),
+    : QMainWindow(parent), startupClock_([] {
+          QElapsedTimer clock;
+          clock.start();
+          return clock;
+      }()),
+      buildDay_(buildDay), commandLine_(std::move(commandLine)),
       appDir_(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(appDir)) {
     if (!appDir_.endsWith(u'/')) {
         appDir_ += u'/';
@@ -495,6 +500,7 @@ void TfMain::StartUp() {
     if (project_.DebugMode != 0) {
         setWindowTitle(windowTitle() + QStringLiteral(" - DEBUG"));
     }
+    startupMs_ = startupClock_.elapsed();
 }
 
 void TfMain::Initialize() {

@@ -16,6 +16,7 @@
 #include "operations/remote_binding.h"
 #include "project/project.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -63,6 +64,9 @@ public:
     const QString& AppDir() const { return appDir_; }
     const QString& ConfigurationFile() const { return configFile_; }
     const CommandLine& Arguments() const { return commandLine_; }
+    // Milliseconds from the window's creation to the end of start-up (the idle main window);
+    // -1 until start-up has ended.
+    qint64 StartupMilliseconds() const { return startupMs_; }
 
     // The places of the views of later parts (the window takes ownership).
     void SetProjectTree(QWidget* tree);
@@ -141,6 +145,8 @@ private:
     void EnableStartupCommands(bool on);
     void PlaceAtDesignedPosition();
 
+    QElapsedTimer startupClock_; // first member: started before anything else is built
+    qint64 startupMs_ = -1;
     BuildDayBytes buildDay_;
     CommandLine commandLine_;
     QString appDir_;
