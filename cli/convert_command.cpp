@@ -187,11 +187,15 @@ int runConvert(const QStringList& args) {
         return bad("--device and --sizes exclude each other");
     }
     if (!device.isEmpty()) {
-        std::array<BufferInfo, 4> buffers{};
-        QString error;
-        if (!LookupCatalogueDevice(device, descriptor, buffers, error)) {
-            return bad("%s", error);
+        const CatalogueDevice found = LookupCatalogueDevice(device);
+        if (!found.ok && found.BadArgument) {
+            return bad("%s", found.message);
         }
+        if (!found.ok) {
+            std::fprintf(stderr, "zelmo2-cli convert: %s\n", qPrintable(found.message));
+            return 1; // the library or its catalogue failed, not the arguments
+        }
+        descriptor = found.Descriptor;
     } else if (!sizes.isEmpty()) {
         const QStringList parts = sizes.split(QLatin1Char(','));
         if (parts.size() != 5) {

@@ -70,15 +70,15 @@ int runDevices(const QStringList& args) {
     const QByteArray search = parser.value("search").toLatin1();
     filter.SearchText.assign(search.constData(), static_cast<std::size_t>(search.size()));
 
-    CatalogueSession session;
-    QString error;
-    if (!session.open(ApplicationDirectory(), error)) {
-        err << "zelmo2-cli devices: " << error << "\n";
+    CStartupSession session;
+    const Result opened = OpenCatalogue(session, ApplicationDirectory());
+    if (!opened.ok) {
+        err << "zelmo2-cli devices: " << opened.message << "\n";
         return 1;
     }
     if (parser.isSet("vendor")) {
         const QByteArray code = parser.value("vendor").toLatin1();
-        const auto vendors = session.catalogue().Vendors();
+        const auto vendors = session.Catalogue().Vendors();
         int position = 0;
         for (std::size_t i = 0; i < vendors.size(); ++i) {
             if (QString::compare(latin1(FieldText(vendors[i]->Code)), QString::fromLatin1(code),
@@ -92,11 +92,11 @@ int runDevices(const QStringList& args) {
                 << "' in the catalogue\n";
             return 2;
         }
-        SelectVendor(session.catalogue(), position, filter);
+        SelectVendor(session.Catalogue(), position, filter);
     }
 
     QTextStream out(stdout);
-    for (const DeviceDescriptor& d : FilterDevices(session.catalogue(), filter)) {
+    for (const DeviceDescriptor& d : FilterDevices(session.Catalogue(), filter)) {
         out << deviceLine(d) << "\n";
     }
     return 0;

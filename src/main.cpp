@@ -29,6 +29,6 @@ int main(int argc, char** argv) {
                      &zelmo::TfMain::ProjectHandedOver);
     fMain.show();
     // The one-shot initialization runs once the window is shown and the loop is idle.
-    QTimer::singleShot(0, &fMain, &zelmo::TfMain::StartUp);
+    QTimer::singleShot(0, &fMain, &zelmo::TfMain::Initialize);
     return app.exec();
 }

@@ -50,7 +50,7 @@ void BM_StartupToIdleWindow(benchmark::State& state) {
     for (auto _ : state) {
         zelmo::TfMain window(day, {}, QStringLiteral(ZELMO_BIN_DIR));
         window.show();
-        window.StartUp();
+        window.Initialize();
         QApplication::processEvents();
         if (window.StartupMilliseconds() < 0) {
             state.SkipWithError("start-up did not end");

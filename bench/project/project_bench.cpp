@@ -54,7 +54,7 @@ void BM_AddDataSet132MiB(benchmark::State& state) {
         }
         ::sync();
         state.ResumeTiming();
-        if (project.AddDataSet(0, 3).empty()) {
+        if (project.AddDataSet(0, SwapInit::ResetAndFill).empty()) {
             state.SkipWithError("cannot add data set");
             break;
         }
@@ -79,7 +79,7 @@ void BM_StoreProject16x16MiB(benchmark::State& state) {
         return;
     }
     for (int s = 0; s < kMaxDataSets; ++s) {
-        if (project.AddDataSet(0, 3).empty()) {
+        if (project.AddDataSet(0, SwapInit::ResetAndFill).empty()) {
             state.SkipWithError("cannot add data set");
             return;
         }

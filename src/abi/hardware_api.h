@@ -35,7 +35,7 @@
 #ifndef ZELMO_HARDWARE_API_H
 #define ZELMO_HARDWARE_API_H
 
-#include "project/device_records.h"
+#include "abi/device_records.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -117,9 +117,9 @@ enum { ZM_KEY_ACCEPT = -2, ZM_KEY_NEXT = -5, ZM_KEY_PREVIOUS = -9 };
 typedef struct ProgrammerInfo {
     int32_t Port;
     uint8_t Model;
-    char ModelName[50];
-    char HardwareVersion[10];
-    char SerialNumber[10];
+    char ModelName[ZM_MODEL_NAME_SIZE];
+    char HardwareVersion[ZM_HW_VERSION_SIZE];
+    char SerialNumber[ZM_SERIAL_SIZE];
     uint8_t Firmware[4]; /* major, then three sub-fields */
     uint8_t Spare;
 } ProgrammerInfo;
@@ -134,7 +134,7 @@ typedef struct ZmPortListEntry {
 /* Catalogue vendor record; the list is owned by the library and walked by count. */
 typedef struct ZmVendorRecord {
     char Code[5]; /* up to 4 characters */
-    char Name[50];
+    char Name[ZM_VENDOR_NAME_SIZE];
     char Web[53];
     struct ZmVendorRecord* Next;
 } ZmVendorRecord;
@@ -153,7 +153,7 @@ typedef struct OperationBlock {
     uint8_t Reserved;
     uint32_t Operations;
     uint8_t MemSelect;
-    uint8_t AdapterData[2310]; /* adapter image, passed as bytes */
+    uint8_t AdapterData[ZM_ADAPTER_IMAGE_SIZE]; /* adapter image, passed as bytes */
     uint8_t DefaultTestState;
 } OperationBlock;
 
@@ -167,14 +167,14 @@ typedef struct ZmMessage {
 
 /* Pin-check result of _ZmGetPinCheckRes. */
 typedef struct ZmPinCheckResult {
-    char Kind;     /* 'I' in-circuit connector, anything else the 48-pin socket */
-    char Pins[48]; /* 'C' connected, 'U' no contact, 'G' ground, '.' not tested */
+    char Kind;                 /* 'I' in-circuit connector, anything else the 48-pin socket */
+    char Pins[ZM_SOCKET_PINS]; /* 'C' connected, 'U' no contact, 'G' ground, '.' not tested */
 } ZmPinCheckResult;
 
 /* Socket state read by _ZmAdapterGetSocket with ZM_SOCKET_POLL. */
 typedef struct ZmSocketState {
-    uint8_t Pins[48]; /* socket pin s + 1; 0 = a connection is sensed */
-    int8_t Key;       /* ZM_KEY_..., anything else no key */
+    uint8_t Pins[ZM_SOCKET_PINS]; /* socket pin s + 1; 0 = a connection is sensed */
+    int8_t Key;                   /* ZM_KEY_..., anything else no key */
 } ZmSocketState;
 
 /* Where a data set's memories live: the swap file and the byte range of memories A to D and
@@ -197,7 +197,8 @@ ZELMO_STATIC_ASSERT(offsetof(ProgrammerInfo, SerialNumber) == 65, "SerialNumber"
 ZELMO_STATIC_ASSERT(offsetof(ProgrammerInfo, Firmware) == 75, "Firmware");
 ZELMO_STATIC_ASSERT(offsetof(ProgrammerInfo, Spare) == 79, "Spare");
 
-ZELMO_STATIC_ASSERT(sizeof(ZmPortListEntry) == 34, "port list entry is 34 bytes");
+ZELMO_STATIC_ASSERT(sizeof(ZmPortListEntry) == ZM_PORT_LIST_ENTRY_SIZE,
+                    "port list entry is 34 bytes");
 ZELMO_STATIC_ASSERT(offsetof(ZmPortListEntry, Port) == 32, "Port");
 
 ZELMO_STATIC_ASSERT(sizeof(ZmVendorRecord) == 108 + sizeof(void*), "vendor record");
@@ -209,7 +210,8 @@ ZELMO_STATIC_ASSERT(offsetof(ZmVendorRecord, Next) == 108, "Next");
 ZELMO_STATIC_ASSERT(sizeof(ZmDeviceRecord) == 292 + sizeof(void*), "device record");
 ZELMO_STATIC_ASSERT(offsetof(ZmDeviceRecord, Next) == 292, "Next");
 
-ZELMO_STATIC_ASSERT(sizeof(OperationBlock) == 2320, "OperationBlock is 2320 bytes");
+ZELMO_STATIC_ASSERT(sizeof(OperationBlock) == ZM_OPERATION_BLOCK_SIZE,
+                    "OperationBlock is 2320 bytes");
 ZELMO_STATIC_ASSERT(offsetof(OperationBlock, Mode) == 0, "Mode");
 ZELMO_STATIC_ASSERT(offsetof(OperationBlock, One) == 1, "One");
 ZELMO_STATIC_ASSERT(offsetof(OperationBlock, Beep) == 2, "Beep");
@@ -218,6 +220,9 @@ ZELMO_STATIC_ASSERT(offsetof(OperationBlock, Operations) == 4, "Operations");
 ZELMO_STATIC_ASSERT(offsetof(OperationBlock, MemSelect) == 8, "MemSelect");
 ZELMO_STATIC_ASSERT(offsetof(OperationBlock, AdapterData) == 9, "AdapterData");
 ZELMO_STATIC_ASSERT(offsetof(OperationBlock, DefaultTestState) == 2319, "DefaultTestState");
+ZELMO_STATIC_ASSERT(ZM_PORT_LIST_ENTRY_SIZE == 34 && ZM_OPERATION_BLOCK_SIZE == 2320 &&
+                        ZM_ADAPTER_IMAGE_SIZE == 2310 && ZM_CARD_SECTOR_SIZE == 512,
+                    "sizes fixed by the library contract");
 
 ZELMO_STATIC_ASSERT(sizeof(ZmMessage) == 8 + 2 * ZM_MESSAGE_TEXT_CHARS, "ZmMessage");
 ZELMO_STATIC_ASSERT(offsetof(ZmMessage, Class) == 0, "Class");
@@ -235,144 +240,98 @@ ZELMO_STATIC_ASSERT(offsetof(ZmDataSetStorage, SwapFile) == 0, "SwapFile");
 ZELMO_STATIC_ASSERT(offsetof(ZmDataSetStorage, MemStart) == 8, "MemStart");
 ZELMO_STATIC_ASSERT(offsetof(ZmDataSetStorage, MemSize) == 48, "MemSize");
 
-/* ---- Entry points ---------------------------------------------------------------------- */
+/* ---- Entry points ----------------------------------------------------------------------- */
+/* Each entry point's function type is declared once, as base##_ft. The library's exports are
+ * declared from it (so an implementation that strays from the type does not compile) and the
+ * binder's pointer type base##_fn is a pointer to it. */
 
 /* Library start (debug flag), application directory (ends with '/'), release of everything. */
-ZM_EXPORT void _ZmInit(uint8_t debug);
-ZM_EXPORT void _ZmSetPath(const char16_t* appDir);
-ZM_EXPORT void _ZmFree(void);
+typedef void ZmInit_ft(uint8_t debug);
+typedef void ZmSetPath_ft(const char16_t* appDir);
+typedef void ZmFree_ft(void);
 
-/* Fills up to 16 entries; returns the number of programmers found. */
-ZM_EXPORT int32_t _ZmDeviceCount(ZmPortListEntry list[16]);
+/* Fills up to ZM_MAX_PROGRAMMERS entries; returns the number of programmers found. */
+typedef int32_t ZmDeviceCount_ft(ZmPortListEntry list[ZM_MAX_PROGRAMMERS]);
 
-ZM_EXPORT uint8_t _ZmOpen(int32_t port);
-ZM_EXPORT void _ZmClose(int32_t port);
-ZM_EXPORT uint8_t _ZmIsOpen(int32_t port);
+typedef uint8_t ZmOpen_ft(int32_t port);
+typedef void ZmClose_ft(int32_t port);
+typedef uint8_t ZmIsOpen_ft(int32_t port);
 
-ZM_EXPORT uint8_t _ZmGetProgrammerType(int32_t port, uint8_t* model, char name[50],
-                                       char version[10], char serial[10]);
-ZM_EXPORT void _ZmSetHardwareType(int32_t port, uint8_t model);
+typedef uint8_t ZmGetProgrammerType_ft(int32_t port, uint8_t* model, char name[ZM_MODEL_NAME_SIZE],
+                                       char version[ZM_HW_VERSION_SIZE],
+                                       char serial[ZM_SERIAL_SIZE]);
+typedef void ZmSetHardwareType_ft(int32_t port, uint8_t model);
 
 /* available: version in the image file; current: version in the programmer. */
-ZM_EXPORT uint8_t _ZmCheckFirmware(int32_t port, const char16_t* imagePath, uint8_t available[4],
+typedef uint8_t ZmCheckFirmware_ft(int32_t port, const char16_t* imagePath, uint8_t available[4],
                                    uint8_t current[4]);
-ZM_EXPORT uint8_t _ZmLoadFirmwareFile(int32_t port, const char16_t* imagePath);
-ZM_EXPORT uint8_t _ZmUpdateFirmware(int32_t port, const char16_t* updaterPath);
+typedef uint8_t ZmLoadFirmwareFile_ft(int32_t port, const char16_t* imagePath);
+typedef uint8_t ZmUpdateFirmware_ft(int32_t port, const char16_t* updaterPath);
 
 /* mode is always 0. */
-ZM_EXPORT uint8_t _ZmInitHardware(int32_t port, int32_t mode);
-ZM_EXPORT void _ZmCloseHardware(int32_t port);
+typedef uint8_t ZmInitHardware_ft(int32_t port, int32_t mode);
+typedef void ZmCloseHardware_ft(int32_t port);
 /* Nonzero while the programmer is busy (an operation is prepared or running). */
-ZM_EXPORT int32_t _ZmGetHardware(int32_t port);
+typedef int32_t ZmGetHardware_ft(int32_t port);
 
 /* Negative while running, then ZM_STATUS_OK, ZM_STATUS_PIN_CHECK, ZM_STATUS_CANCELLED or the
  * failing operation's bit. */
-ZM_EXPORT int32_t _ZmGetStatus(int32_t port);
+typedef int32_t ZmGetStatus_ft(int32_t port);
 /* See the conventions above. trigger receives 1 once when the next device is ready in a
  * production mode. */
-ZM_EXPORT int32_t _ZmGetProgress(int32_t port, double* percent, uint8_t cancel, uint8_t* trigger);
+typedef int32_t ZmGetProgress_ft(int32_t port, double* percent, uint8_t cancel, uint8_t* trigger);
 /* Copies message n of the context into *message; 0 when there is no message n. */
-ZM_EXPORT uint8_t _ZmGetMessage(int32_t context, int32_t n, ZmMessage* message);
+typedef uint8_t ZmGetMessage_ft(int32_t context, int32_t n, ZmMessage* message);
 
 /* Catalogue: loads the file and hands out the list heads; 1 = loaded. */
-ZM_EXPORT int32_t _ZmGetVendorsDevices(const char16_t* cataloguePath, ZmDeviceRecord** devices,
+typedef int32_t ZmGetVendorsDevices_ft(const char16_t* cataloguePath, ZmDeviceRecord** devices,
                                        ZmVendorRecord** vendors);
-ZM_EXPORT int32_t _ZmGetNoOfVendors(void);
-ZM_EXPORT int32_t _ZmGetNoOfDevices(void);
-ZM_EXPORT ZmVendorRecord* _ZmGetVendors(void);
-ZM_EXPORT ZmDeviceRecord* _ZmGetDevices(void);
+typedef int32_t ZmGetNoOfVendors_ft(void);
+typedef int32_t ZmGetNoOfDevices_ft(void);
+typedef ZmVendorRecord* ZmGetVendors_ft(void);
+typedef ZmDeviceRecord* ZmGetDevices_ft(void);
 /* Writes the vendor's display name (empty when the code is unknown). */
-ZM_EXPORT void _ZmGetVendorName(const char vendor[5], char name[50]);
-ZM_EXPORT uint8_t _ZmSearchDev(const char vendor[5], const char name[25], const char package[10],
+typedef void ZmGetVendorName_ft(const char vendor[5], char name[ZM_VENDOR_NAME_SIZE]);
+typedef uint8_t ZmSearchDev_ft(const char vendor[5], const char name[25], const char package[10],
                                DeviceDescriptor* descriptor);
 /* port is 0; params is the descriptor's LibParams; fills four records (A to D). */
-ZM_EXPORT uint8_t _ZmGetBufferInfo(int32_t port, const char16_t* libraryPath, const uint8_t* params,
+typedef uint8_t ZmGetBufferInfo_ft(int32_t port, const char16_t* libraryPath, const uint8_t* params,
                                    BufferInfo buffers[4]);
 
 /* Prepares the device's algorithm for the operations of the block on the data set. */
-ZM_EXPORT uint8_t _ZmInitLib(int32_t port, const char16_t* libraryPath, const uint8_t* params,
+typedef uint8_t ZmInitLib_ft(int32_t port, const char16_t* libraryPath, const uint8_t* params,
                              OperationBlock block, const ZmDataSetStorage* storage,
                              const void* fileEntryA, void* logView);
 /* Nonzero when the code for the prepared operations is ready. */
-ZM_EXPORT int32_t _ZmMakeCode(int32_t port);
+typedef int32_t ZmMakeCode_ft(int32_t port);
 /* Arms the programmer: from here _ZmGetStatus is negative until the operations end. */
-ZM_EXPORT void _ZmRunCode(int32_t port);
+typedef void ZmRunCode_ft(int32_t port);
 /* Runs the operations on the calling thread and returns when they end (stop = 0), or ends a
  * production wait without running them (stop = 1). */
-ZM_EXPORT void _ZmProcessOps(int32_t port, uint8_t stop);
+typedef void ZmProcessOps_ft(int32_t port, uint8_t stop);
 /* Size of the generated code; with a buffer it also copies the code into it. */
-ZM_EXPORT int32_t _ZmGetCode(int32_t port, uint8_t* buffer);
-ZM_EXPORT void _ZmGetPinCheckRes(int32_t port, ZmPinCheckResult* result);
-ZM_EXPORT void _ZmDeviceSetup(int32_t port, void* window);
-ZM_EXPORT void _ZmFreeLib(int32_t port);
+typedef int32_t ZmGetCode_ft(int32_t port, uint8_t* buffer);
+typedef void ZmGetPinCheckRes_ft(int32_t port, ZmPinCheckResult* result);
+typedef void ZmDeviceSetup_ft(int32_t port, void* window);
+typedef void ZmFreeLib_ft(int32_t port);
 
-/* CompactFlash card in the programmer; sectors of 512 bytes. */
-ZM_EXPORT uint8_t _ZmCardInserted(int32_t port);
-ZM_EXPORT uint8_t _ZmIdentifyCard(int32_t port, uint8_t block[512]);
-ZM_EXPORT uint8_t _ZmReadCard(int32_t port, uint32_t firstSector, uint32_t count, uint8_t* buffer);
-ZM_EXPORT uint8_t _ZmWriteCard(int32_t port, uint32_t firstSector, uint32_t count,
+/* CompactFlash card in the programmer; sectors of ZM_CARD_SECTOR_SIZE bytes. */
+typedef uint8_t ZmCardInserted_ft(int32_t port);
+typedef uint8_t ZmIdentifyCard_ft(int32_t port, uint8_t block[ZM_CARD_SECTOR_SIZE]);
+typedef uint8_t ZmReadCard_ft(int32_t port, uint32_t firstSector, uint32_t count, uint8_t* buffer);
+typedef uint8_t ZmWriteCard_ft(int32_t port, uint32_t firstSector, uint32_t count,
                                const uint8_t* buffer);
 
 /* Socket sensing for the adapter scan; state is needed for ZM_SOCKET_POLL only. */
-ZM_EXPORT uint8_t _ZmAdapterGetSocket(int32_t command, ZmSocketState* state);
+typedef uint8_t ZmAdapterGetSocket_ft(int32_t command, ZmSocketState* state);
 
-/* ---- Function-pointer types ------------------------------------------------------------ */
-
-typedef void (*ZmInit_fn)(uint8_t debug);
-typedef void (*ZmSetPath_fn)(const char16_t* appDir);
-typedef void (*ZmFree_fn)(void);
-typedef int32_t (*ZmDeviceCount_fn)(ZmPortListEntry* list);
-typedef uint8_t (*ZmOpen_fn)(int32_t port);
-typedef void (*ZmClose_fn)(int32_t port);
-typedef uint8_t (*ZmIsOpen_fn)(int32_t port);
-typedef uint8_t (*ZmGetProgrammerType_fn)(int32_t port, uint8_t* model, char* name, char* version,
-                                          char* serial);
-typedef void (*ZmSetHardwareType_fn)(int32_t port, uint8_t model);
-typedef uint8_t (*ZmCheckFirmware_fn)(int32_t port, const char16_t* imagePath, uint8_t* available,
-                                      uint8_t* current);
-typedef uint8_t (*ZmLoadFirmwareFile_fn)(int32_t port, const char16_t* imagePath);
-typedef uint8_t (*ZmUpdateFirmware_fn)(int32_t port, const char16_t* updaterPath);
-typedef uint8_t (*ZmInitHardware_fn)(int32_t port, int32_t mode);
-typedef void (*ZmCloseHardware_fn)(int32_t port);
-typedef int32_t (*ZmGetHardware_fn)(int32_t port);
-typedef int32_t (*ZmGetStatus_fn)(int32_t port);
-typedef int32_t (*ZmGetProgress_fn)(int32_t port, double* percent, uint8_t cancel,
-                                    uint8_t* trigger);
-typedef uint8_t (*ZmGetMessage_fn)(int32_t context, int32_t n, ZmMessage* message);
-typedef int32_t (*ZmGetVendorsDevices_fn)(const char16_t* cataloguePath, ZmDeviceRecord** devices,
-                                          ZmVendorRecord** vendors);
-typedef int32_t (*ZmGetNoOfVendors_fn)(void);
-typedef int32_t (*ZmGetNoOfDevices_fn)(void);
-typedef ZmVendorRecord* (*ZmGetVendors_fn)(void);
-typedef ZmDeviceRecord* (*ZmGetDevices_fn)(void);
-typedef void (*ZmGetVendorName_fn)(const char* vendor, char* name);
-typedef uint8_t (*ZmSearchDev_fn)(const char* vendor, const char* name, const char* package,
-                                  DeviceDescriptor* descriptor);
-typedef uint8_t (*ZmGetBufferInfo_fn)(int32_t port, const char16_t* libraryPath,
-                                      const uint8_t* params, BufferInfo* buffers);
-typedef uint8_t (*ZmInitLib_fn)(int32_t port, const char16_t* libraryPath, const uint8_t* params,
-                                OperationBlock block, const ZmDataSetStorage* storage,
-                                const void* fileEntryA, void* logView);
-typedef int32_t (*ZmMakeCode_fn)(int32_t port);
-typedef void (*ZmRunCode_fn)(int32_t port);
-typedef void (*ZmProcessOps_fn)(int32_t port, uint8_t stop);
-typedef int32_t (*ZmGetCode_fn)(int32_t port, uint8_t* buffer);
-typedef void (*ZmGetPinCheckRes_fn)(int32_t port, ZmPinCheckResult* result);
-typedef void (*ZmDeviceSetup_fn)(int32_t port, void* window);
-typedef void (*ZmFreeLib_fn)(int32_t port);
-typedef uint8_t (*ZmCardInserted_fn)(int32_t port);
-typedef uint8_t (*ZmIdentifyCard_fn)(int32_t port, uint8_t* block);
-typedef uint8_t (*ZmReadCard_fn)(int32_t port, uint32_t firstSector, uint32_t count,
-                                 uint8_t* buffer);
-typedef uint8_t (*ZmWriteCard_fn)(int32_t port, uint32_t firstSector, uint32_t count,
-                                  const uint8_t* buffer);
-typedef uint8_t (*ZmAdapterGetSocket_fn)(int32_t command, ZmSocketState* state);
 /* Optional export; its argument is the path of the open project (wide). The simulator does not
  * provide it. */
-typedef void (*ProjectReference_fn)(const char16_t* projectPath);
+typedef void ProjectReference_ft(const char16_t* projectPath);
 
 /* ---- Entry point name lists ------------------------------------------------------------ */
-/* X(base): the exported symbol is "_" #base (ZM_SYMBOL(base)), its type base##_fn.
+/* X(base): the exported symbol is "_" #base (ZM_SYMBOL(base)), its function type base##_ft and
+ * its pointer type base##_fn.
  * Example: #define BIND(b) b##_fn b = (b##_fn)lib.resolve(ZM_SYMBOL(b));
  *          ZM_STARTUP_ENTRY_POINTS(BIND) */
 #define ZM_SYMBOL(base) "_" #base
@@ -438,6 +397,15 @@ typedef void (*ProjectReference_fn)(const char16_t* projectPath);
 
 /* Every required entry point. */
 #define ZM_ENTRY_POINTS(X) ZM_STARTUP_ENTRY_POINTS(X) ZM_SCAN_ENTRY_POINTS(X)
+
+/* The exports a hardware library provides, and the pointer types a binder resolves them into. */
+#define ZM_DECLARE_EXPORT(base) ZM_EXPORT base##_ft _##base;
+#define ZM_DECLARE_POINTER(base) typedef base##_ft* base##_fn;
+ZM_ENTRY_POINTS(ZM_DECLARE_EXPORT)
+ZM_ENTRY_POINTS(ZM_DECLARE_POINTER)
+ZM_OPTIONAL_ENTRY_POINTS(ZM_DECLARE_POINTER)
+#undef ZM_DECLARE_EXPORT
+#undef ZM_DECLARE_POINTER
 
 #ifdef __cplusplus
 }

@@ -33,16 +33,23 @@ enum {
     ZELMO_RC_STATUS_CANCELLED = 0x800
 };
 
-typedef void (*RemoteInitFn)(void);
-typedef void (*RemoteFreeFn)(void);
-typedef int32_t (*RemoteCheckStatusFn)(int32_t slot);
-typedef void (*RemoteResultFn)(int32_t slot, int32_t status);
+/* Each function type once: the library implements the functions declared from it, and the
+ * binder resolves them into pointers to it. */
+typedef void RemoteInit_ft(void);
+typedef void RemoteFree_ft(void);
+typedef int32_t RemoteCheckStatus_ft(int32_t slot);
+typedef void RemoteResult_ft(int32_t slot, int32_t status);
 
 /* Implemented by the library. */
-void Init(void);
-void Free(void);
-int32_t CheckStatus(int32_t slot);
-void Result(int32_t slot, int32_t status);
+RemoteInit_ft Init;
+RemoteFree_ft Free;
+RemoteCheckStatus_ft CheckStatus;
+RemoteResult_ft Result;
+
+typedef RemoteInit_ft* RemoteInitFn;
+typedef RemoteFree_ft* RemoteFreeFn;
+typedef RemoteCheckStatus_ft* RemoteCheckStatusFn;
+typedef RemoteResult_ft* RemoteResultFn;
 
 /* X(exported name, function type, member name): every entry point, all of them required. */
 #define ZELMO_REMOTE_ENTRY_POINTS(X)                                                               \

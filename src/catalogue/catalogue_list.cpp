@@ -1,6 +1,7 @@
 #include "catalogue/catalogue_list.h"
 
 #include <QDir>
+#include <QStringList>
 
 #include <cstring>
 
@@ -48,6 +49,17 @@ QString CataloguePath(const QString& appDir) {
     return QDir(appDir).filePath(QStringLiteral("Lib/ConfigLib.lib"));
 }
 
+namespace {
+CatalogueLoadResult finished(CatalogueLoadResult result, const CCatalogue& catalogue) {
+    result.ok = result.Loaded && catalogue.DeviceCount > 0;
+    if (!result.ok) {
+        QStringList lines(result.Messages.begin(), result.Messages.end());
+        result.message = lines.join(QLatin1Char(' '));
+    }
+    return result;
+}
+} // namespace
+
 CatalogueLoadResult LoadCatalogue(const CatalogueCalls& calls, const QString& cataloguePath,
                                   CCatalogue& catalogue) {
     CatalogueLoadResult result;
@@ -59,7 +71,7 @@ CatalogueLoadResult LoadCatalogue(const CatalogueCalls& calls, const QString& ca
         // The library's own result is the only error code there is at this point.
         result.Messages.push_back(
             QStringLiteral("Could not read vendors and devices file (Error code %1).").arg(read));
-        return result;
+        return finished(std::move(result), catalogue);
     }
     result.Loaded = true;
     catalogue.VendorHead = vendors;
@@ -83,7 +95,7 @@ CatalogueLoadResult LoadCatalogue(const CatalogueCalls& calls, const QString& ca
         result.Messages.push_back(QStringLiteral("Could not read devices file (Error code %1).")
                                       .arg(-static_cast<std::int64_t>(catalogue.DeviceCount)));
     }
-    return result;
+    return finished(std::move(result), catalogue);
 }
 
 } // namespace zelmo

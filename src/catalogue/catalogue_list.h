@@ -6,6 +6,7 @@
 // frees them.
 
 #include "abi/hardware_api.h"
+#include "platform/result.h"
 
 #include <QString>
 
@@ -48,8 +49,11 @@ template <std::size_t N> std::string FieldText(const char (&field)[N]) {
 // "<appDir>/Lib/ConfigLib.lib".
 QString CataloguePath(const QString& appDir);
 
-struct CatalogueLoadResult {
-    bool Loaded = false;
+// ok when the library read the catalogue and it holds at least one device; otherwise `message`
+// holds the log lines joined by blanks. The application goes on with an empty catalogue; a
+// command that needs devices fails with the message.
+struct CatalogueLoadResult : Result {
+    bool Loaded = false; // the library read the file and handed over the lists
     // The outcome for the message log, each line a detail entry under the caller's
     // "Reading configuration files." section.
     std::vector<QString> Messages;

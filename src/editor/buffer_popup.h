@@ -3,7 +3,7 @@
 // The buffer view's popup menu: which entries are enabled when it opens, the display mode that
 // carries the check mark and the items of "Go to...".
 
-#include "project/device_records.h"
+#include "abi/device_records.h"
 
 #include <QString>
 

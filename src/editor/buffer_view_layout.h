@@ -5,7 +5,7 @@
 // byte a cell stands for, how many rows fit a panel and what the scroll bar offers. The painting
 // widget asks this class where things are and draws them; nothing here touches a file.
 
-#include "project/device_records.h"
+#include "abi/device_records.h"
 
 #include <cstddef>
 #include <cstdint>

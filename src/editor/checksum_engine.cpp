@@ -419,29 +419,6 @@ bool setChecksumAcceleration(bool allowed) {
     return haveClmul();
 }
 
-std::uint16_t crc16ArcUpdate(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    return reflectedUpdate(kArc, crc, bytes);
-}
-
-std::uint16_t crc16DnpUpdate(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    return reflectedUpdate(kDnp, crc, bytes);
-}
-
-std::uint16_t crc16XModemUpdate(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    const std::uint8_t* p = bytes.data();
-    std::size_t n = bytes.size();
-    while (n >= 16) {
-        crc = static_cast<std::uint16_t>(forward8(loadLe64(p) ^ forwardMix(crc), 8) ^
-                                         forward8(loadLe64(p + 8), 0));
-        p += 16;
-        n -= 16;
-    }
-    for (; n > 0; --n, ++p) {
-        crc = forwardByte(crc, *p);
-    }
-    return crc;
-}
-
 std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
     std::size_t used = 0;
     if (haveClmul()) {

@@ -25,11 +25,7 @@ struct ChecksumValues {
 // The 32-bit wrap-around sum of the bytes, added to `sum`.
 std::uint32_t byteSum(std::span<const std::uint8_t> bytes, std::uint32_t sum = 0);
 
-// Single CRCs, each continuing from `crc` in its register form (no initial value applied and no
-// final XOR). Reflected ones keep the register in the low bits.
-std::uint16_t crc16ArcUpdate(std::uint16_t crc, std::span<const std::uint8_t> bytes);
-std::uint16_t crc16DnpUpdate(std::uint16_t crc, std::span<const std::uint8_t> bytes);
-std::uint16_t crc16XModemUpdate(std::uint16_t crc, std::span<const std::uint8_t> bytes);
+// CRC-32 continuing from `crc` in its register form (no initial value applied and no final XOR).
 std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 // Plain CRC-32 of a whole range (initial value and final XOR applied).
 std::uint32_t crc32(std::span<const std::uint8_t> bytes);

@@ -13,7 +13,8 @@
 
 namespace zelmo {
 class CDataSet;
-}
+class CExecutor;
+} // namespace zelmo
 
 namespace zelmo::editor {
 
@@ -27,9 +28,10 @@ class TChecksumThread : public QThread {
     Q_OBJECT
 public:
     // Buffer-checksum mode when `calculatorMode` is false: the sum is stored into memory
-    // `memory` of `dataSet` when the run ends.
-    TChecksumThread(CDataSet* dataSet, int memory, std::uint64_t start, std::uint32_t length,
-                    bool calculatorMode, Progress* progress = nullptr);
+    // `memory` of `dataSet` in a step run through `executor` when the run ends. The worker only
+    // reads the data set's swap file.
+    TChecksumThread(CExecutor& executor, CDataSet& dataSet, int memory, std::uint64_t start,
+                    std::uint32_t length, bool calculatorMode, Progress* progress = nullptr);
 
     const ChecksumValues& Results() const { return results_; }
 
@@ -37,7 +39,9 @@ protected:
     void run() override;
 
 private:
-    CDataSet* dataSet_;
+    CExecutor& executor_;
+    CDataSet& dataSet_;
+    const platform::File& file_;
     int memory_;
     std::uint64_t start_;
     std::uint32_t length_;

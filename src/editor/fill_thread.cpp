@@ -2,7 +2,8 @@
 
 #include "editor/checksum_engine.h"
 #include "editor/fill_pattern.h"
-#include "project/buffer_fill.h"
+#include "platform/piece_loop.h"
+#include "project/executor.h"
 #include "project/project.h"
 
 #include <algorithm>
@@ -14,177 +15,257 @@ namespace {
 
 constexpr std::size_t kPiece = 65536;
 
-// Adds the bytes of [position, position + length) of `file` to `sum`.
-std::uint32_t sumRange(const platform::File& file, std::uint64_t position, std::uint64_t length,
-                       std::vector<std::uint8_t>& work, std::uint32_t sum) {
-    while (length > 0) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, kPiece));
-        std::span<std::uint8_t> bytes(work.data(), n);
-        if (!file.readAt(position, bytes)) {
-            break;
+QString writeFailure() {
+    return QStringLiteral("Couldn't write swap file.");
+}
+
+// Adds the bytes of [position, position + length) of `file` to `sum`; nothing when a read
+// fails.
+std::optional<std::uint32_t> sumRange(const platform::File& file, std::uint64_t position,
+                                      std::uint64_t length, std::vector<std::uint8_t>& work,
+                                      std::uint32_t sum = 0) {
+    const auto step = [&](std::uint64_t offset, std::size_t n) {
+        const std::span<std::uint8_t> bytes(work.data(), n);
+        if (!file.readAt(position + offset, bytes)) {
+            return false;
         }
         sum = byteSum(bytes, sum);
-        position += n;
-        length -= n;
+        return true;
+    };
+    if (platform::forEachPiece(length, work.size(), step) != platform::PieceEnd::Done) {
+        return std::nullopt;
     }
     return sum;
 }
 
-// Produces or swaps the range piece by piece, writes every piece to all files and adds the
-// bytes inside the buffer (the first `counted` of the range) to `sum`.
-std::uint32_t writePattern(const FillOrder& order, std::span<platform::File* const> files,
-                           std::uint64_t counted, std::vector<std::uint8_t>& work,
-                           std::uint32_t sum, Progress* progress) {
+struct RangeOutcome {
+    bool written = true;              // every piece reached every file
+    std::optional<std::uint32_t> sum; // sum of the range's bytes inside the buffer
+};
+
+// Produces or swaps the range piece by piece, writes every piece to all files and sums the
+// bytes inside the buffer (the first `counted` of the range). Stops at the first failed write.
+RangeOutcome writePattern(const FillOrder& order, std::span<platform::File* const> files,
+                          std::uint64_t counted, std::vector<std::uint8_t>& work,
+                          Progress* progress) {
     const platform::File& active = *files[0];
     const bool swap = isSwapKind(order.Kind);
-    const std::size_t piece = swap ? kPiece : fillPieceSize(order.Kind);
+    // A constant byte is produced once and summed by multiplying.
+    const bool constant = order.Kind == FillConstByte;
+    const auto value = static_cast<std::uint8_t>(order.Value & 0xFF);
+    if (constant) {
+        std::fill(work.begin(), work.end(), value);
+    }
     FillGenerator generator(order.Kind, order.Value, order.Seed);
-    std::uint64_t done = 0;
-    while (done < order.Length) {
-        if (progress != nullptr) {
-            progress->setFraction(done, order.Length);
-        }
-        const std::size_t n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(order.Length - done, piece));
+    std::uint32_t sum = 0;
+    bool sumKnown = true;
+    const auto step = [&](std::uint64_t done, std::size_t n) {
         std::span<std::uint8_t> bytes(work.data(), n);
         const std::uint64_t position = order.Start + done;
         if (swap) {
             if (!active.readAt(position, bytes)) {
-                // Unreadable bytes are left as they are; keep going past them.
-                std::fill(bytes.begin(), bytes.end(), 0);
-                done += n;
-                continue;
+                // Unreadable bytes are left as they are; the run goes on past them.
+                sumKnown = false;
+                return true;
             }
             swapInPlace(order.Kind, bytes);
-        } else {
+        } else if (!constant) {
             generator.next(bytes);
         }
         for (platform::File* file : files) {
-            if (file != nullptr) {
-                file->writeAt(position, bytes);
+            if (file != nullptr && !file->writeAt(position, bytes)) {
+                return false;
             }
         }
         if (done < counted) {
-            sum = byteSum(
-                bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(n, counted - done))),
-                sum);
+            const auto inside =
+                static_cast<std::size_t>(std::min<std::uint64_t>(n, counted - done));
+            sum = constant ? sum + static_cast<std::uint32_t>(inside * value)
+                           : byteSum(bytes.first(inside), sum);
         }
-        done += n;
+        return true;
+    };
+    const auto report = [progress](std::uint64_t done, std::uint64_t total) {
+        if (progress != nullptr) {
+            progress->setFraction(done, total);
+        }
+    };
+    const std::size_t piece = swap ? kPiece : fillPieceSize(order.Kind);
+    RangeOutcome outcome;
+    outcome.written = platform::forEachPiece(order.Length, piece, step, platform::NeverCancelled{},
+                                             report) == platform::PieceEnd::Done;
+    if (sumKnown) {
+        outcome.sum = sum;
     }
-
-    return sum;
+    return outcome;
 }
 
 } // namespace
 
-std::uint32_t runFill(const FillOrder& order, std::span<platform::File* const> files,
-                      Progress* progress) {
+FillResult runFill(const FillOrder& order, std::span<platform::File* const> files,
+                   Progress* progress) {
+    FillResult result;
+    result.Checksums.assign(files.size(), std::nullopt);
     if (files.empty() || files[0] == nullptr) {
-        return 0;
+        result.message = writeFailure();
+        return result;
+    }
+    if (progress != nullptr) {
+        progress->setPercent(0);
     }
     std::vector<std::uint8_t> work(kPiece);
-    const platform::File& active = *files[0];
     const std::uint64_t prefix =
         order.Start >= order.BufferStart ? order.Start - order.BufferStart : 0;
     const std::uint64_t bufferSize = order.BufferSize;
-
-    // Bytes of the buffer before the range.
-    std::uint32_t sum = sumRange(active, order.BufferStart, std::min(prefix, bufferSize), work, 0);
+    const std::uint64_t before = std::min(prefix, bufferSize);
     // Only the part of the range that lies inside the buffer counts towards its checksum.
     const std::uint64_t counted =
         prefix >= bufferSize ? 0 : std::min<std::uint64_t>(order.Length, bufferSize - prefix);
+    const std::uint64_t after =
+        prefix + order.Length < bufferSize ? bufferSize - prefix - order.Length : 0;
 
-    if (!isFillKind(order.Kind) && !isSwapKind(order.Kind)) {
-        // An unknown kind writes nothing; the sum of the unchanged range still counts.
-        sum = sumRange(active, order.Start, counted, work, sum);
-    } else if (order.Kind == FillConstByte) {
-        // Constant bytes go through the project's range writer; their sum is known.
-        FillFileRange(files, order.Start, order.Length, static_cast<std::uint8_t>(order.Value),
-                      progress);
-        sum += static_cast<std::uint32_t>(counted * (order.Value & 0xFF));
-    } else {
-        sum = writePattern(order, files, counted, work, sum, progress);
+    RangeOutcome range;
+    const bool known = isFillKind(order.Kind) || isSwapKind(order.Kind);
+    if (known) {
+        range = writePattern(order, files, counted, work, progress);
     }
 
-    // Bytes of the buffer after the range.
-    if (prefix + order.Length < bufferSize) {
-        sum = sumRange(active, order.Start + order.Length, bufferSize - prefix - order.Length, work,
-                       sum);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        platform::File* file = files[i];
+        if (file == nullptr) {
+            continue;
+        }
+        if (!range.written || !known) {
+            // What is really on disk now: a failed run may have stopped anywhere, and an
+            // unknown kind wrote nothing.
+            result.Checksums[i] = sumRange(*file, order.BufferStart, bufferSize, work);
+            continue;
+        }
+        // The bytes before and after the range are each file's own; the range is the same in all.
+        const auto head = sumRange(*file, order.BufferStart, before, work);
+        const auto tail = sumRange(*file, order.Start + order.Length, after, work);
+        if (head && tail && range.sum) {
+            result.Checksums[i] = *head + *range.sum + *tail;
+        }
     }
+
+    bool flushed = true;
     for (platform::File* file : files) {
-        if (file != nullptr) {
-            file->flush();
+        if (file != nullptr && !file->flush()) {
+            flushed = false;
         }
     }
     if (progress != nullptr) {
         progress->setPercent(100);
     }
-    return sum;
+    result.ok = range.written && flushed;
+    if (!result.ok) {
+        result.message = writeFailure();
+    }
+    return result;
 }
 
-std::uint32_t initialiseSwapFile(platform::File& file, std::uint64_t totalSize,
-                                 std::uint32_t firstBufferSize, Progress* progress) {
+std::optional<std::uint32_t> initialiseSwapFile(platform::File& file, std::uint64_t totalSize,
+                                                std::uint32_t firstBufferSize, Progress* progress) {
     platform::File* files[] = {&file};
-    std::uint64_t position = 0;
-    std::uint32_t sum = 0;
+    std::optional<std::uint32_t> sum = 0;
     // The order's length is 32-bit; a swap file may be longer, so it is written in orders of at
     // most 1 GiB.
-    constexpr std::uint64_t kStep = std::uint64_t{1} << 30;
-    while (position < totalSize) {
+    constexpr std::size_t kStep = std::size_t{1} << 30;
+    const auto step = [&](std::uint64_t position, std::size_t length) {
         FillOrder order;
-        order.BufferStart = 0;
         order.Start = position;
-        order.Length = static_cast<std::uint32_t>(std::min(kStep, totalSize - position));
+        order.Length = static_cast<std::uint32_t>(length);
         order.BufferSize = firstBufferSize;
         order.Value = 0xFF;
         order.Kind = FillConstByte;
-        const std::uint32_t part = runFill(order, files, progress);
+        const FillResult part = runFill(order, files, progress);
         if (position == 0) {
-            sum = part;
+            sum = part.Checksums[0];
         }
-        position += order.Length;
+        return part.ok;
+    };
+    if (platform::forEachPiece(totalSize, kStep, step) != platform::PieceEnd::Done) {
+        return std::nullopt;
     }
     return sum;
 }
 
-TFillThread::TFillThread(TProject& project, int device, int dataSet, int memory,
-                         std::uint32_t first, std::uint32_t length, std::uint32_t value, int kind,
+TFillThread::TFillThread(TProject& project, CExecutor& executor, const FillRequest& request,
                          Progress* progress)
-    : project_(project), device_(device), dataSet_(dataSet), memory_(memory), first_(first),
-      length_(length), value_(value), kind_(kind), progress_(progress) {}
+    : project_(project), executor_(executor), request_(request), progress_(progress) {}
 
 void TFillThread::run() {
-    CDevice* active = project_.Devices[static_cast<std::size_t>(device_)].get();
-    if (active == nullptr || active->DataSets[static_cast<std::size_t>(dataSet_)] == nullptr) {
-        return;
-    }
-    CDataSet& ds = *active->DataSets[static_cast<std::size_t>(dataSet_)];
-    const auto m = static_cast<std::size_t>(memory_);
-
-    std::vector<platform::File*> files{&ds.SwapFile};
-    if (project_.LinkDevices != 0) {
-        for (int d = 0; d < project_.DeviceCount; ++d) {
-            CDevice* dev = project_.Devices[static_cast<std::size_t>(d)].get();
-            if (d == device_ || dev == nullptr || dev->Linked == 0) {
-                continue;
-            }
-            CDataSet* other = dev->DataSets[static_cast<std::size_t>(dataSet_)].get();
-            if (other != nullptr) {
-                files.push_back(&other->SwapFile);
+    const int m = request_.Memory;
+    FillOrder order;
+    std::vector<CDataSet*> targets;
+    // Reads the project on the main thread: the data set, its linked copies and the order.
+    executor_.Run([&] {
+        // Set here, on the main thread, so a refused run has its outcome where it is read.
+        outcome_ = Result::failure(QStringLiteral("Invalid range."));
+        CDevice* active = project_.DeviceAt(request_.Device);
+        CDataSet* ds = active != nullptr ? active->DataSetAt(request_.DataSet) : nullptr;
+        if (ds == nullptr || m < 0 || m >= kMemories) {
+            return;
+        }
+        const std::uint64_t size = ds->MemSize(m);
+        if (request_.First > size || request_.Length > size - request_.First) {
+            return;
+        }
+        targets.push_back(ds);
+        if (project_.LinkDevices != 0) {
+            for (int d = 0; d < project_.DeviceCount; ++d) {
+                CDevice* device = project_.DeviceAt(d);
+                if (d == request_.Device || device == nullptr || device->Linked == 0) {
+                    continue;
+                }
+                CDataSet* other = device->DataSetAt(request_.DataSet);
+                // Linked devices are the same device, so the memory has the same size.
+                if (other != nullptr && other->MemSize(m) == size) {
+                    targets.push_back(other);
+                }
             }
         }
+        order.BufferStart = static_cast<std::uint64_t>(ds->MemStart[static_cast<std::size_t>(m)]);
+        order.Start = order.BufferStart + request_.First;
+        order.Length = request_.Length;
+        order.BufferSize = static_cast<std::uint32_t>(size);
+    });
+    if (targets.empty()) {
+        return;
     }
-
-    FillOrder order;
-    order.BufferStart = static_cast<std::uint64_t>(ds.MemStart[m]);
-    order.Start = order.BufferStart + first_;
-    order.Length = length_;
-    order.BufferSize = static_cast<std::uint32_t>(ds.MemSize(memory_));
-    order.Value = value_;
-    order.Kind = kind_;
+    order.Value = request_.Value;
+    order.Kind = request_.Kind;
     order.Seed = static_cast<std::uint64_t>(std::time(nullptr));
-    checksum_ = runFill(order, files, progress_);
-    ds.Memories[m].OnChecksum(checksum_);
+
+    // The swap files themselves are the worker's while the busy window holds every command off.
+    std::vector<platform::File*> files;
+    for (CDataSet* target : targets) {
+        files.push_back(&target->SwapFile);
+    }
+    const FillResult result = runFill(order, files, progress_);
+    outcome_ = result;
+    checksum_ = result.Checksums[0];
+
+    // Records the change in every rewritten memory, on the main thread.
+    executor_.Run([&] {
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            CDataSet& target = *targets[i];
+            MemoryState& state = target.Memories[static_cast<std::size_t>(m)];
+            target.OnBytesChanged(m, request_.First, request_.Length);
+            const std::optional<std::uint32_t>& sum = result.Checksums[i];
+            if (request_.Clear) {
+                state.SetCurrent(nullptr);
+            }
+            if (!sum) {
+                state.OnEdited();
+            } else if (request_.Clear && result.ok) {
+                state.OnCleared(*sum);
+            } else {
+                state.OnFilled(*sum);
+            }
+        }
+    });
 }
 
 } // namespace zelmo::editor

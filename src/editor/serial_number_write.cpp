@@ -54,12 +54,12 @@ Result WriteSerialNumber(CDevice& device) {
         return Result::failure(QStringLiteral("Serial number does not fit into buffer A."));
     }
     if (!dataSet.Write(kMemoryA, serial->Address, bytes)) {
-        dataSet.Memories[kMemoryA].ChecksumValid = 0;
+        dataSet.Memories[kMemoryA].OnChecksumUnknown();
         return Result::failure(QStringLiteral("Couldn't write swap file."));
     }
     std::uint32_t sum = 0;
     if (!sumMemory(dataSet, kMemoryA, sum)) {
-        dataSet.Memories[kMemoryA].ChecksumValid = 0;
+        dataSet.Memories[kMemoryA].OnChecksumUnknown();
         return Result::failure(QStringLiteral("Couldn't read swap file."));
     }
     dataSet.Memories[kMemoryA].OnChecksum(sum);

@@ -1,5 +1,6 @@
 #include "project/buffer_fill.h"
 
+#include "platform/piece_loop.h"
 #include "project/project.h"
 
 #include <algorithm>
@@ -11,26 +12,36 @@ namespace {
 FillStatus writePieces(std::span<platform::File* const> files, std::uint64_t start,
                        std::uint64_t length, std::span<std::uint8_t> buffer,
                        const PieceProducer* produce, Progress* progress) {
-    std::uint64_t done = 0;
-    while (done < length) {
-        if (progress != nullptr) {
-            if (progress->cancelRequested()) {
-                return FillStatus::Cancelled;
-            }
-            progress->setFraction(done, length);
-        }
-        const std::size_t count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
+    const auto step = [&](std::uint64_t offset, std::size_t count) {
         const std::span<std::uint8_t> piece = buffer.first(count);
         if (produce != nullptr) {
-            (*produce)(piece, done);
+            (*produce)(piece, offset);
         }
         for (platform::File* file : files) {
-            if (file != nullptr && !file->writeAt(start + done, piece)) {
-                return FillStatus::Failed;
+            if (file != nullptr && !file->writeAt(start + offset, piece)) {
+                return false;
             }
         }
-        done += count;
+        return true;
+    };
+    const auto cancelled = [progress] {
+        return progress != nullptr && progress->cancelRequested();
+    };
+    const auto report = [progress](std::uint64_t done, std::uint64_t total) {
+        if (progress != nullptr) {
+            progress->setFraction(done, total);
+        }
+    };
+    if (progress != nullptr) {
+        progress->setPercent(0);
+    }
+    switch (platform::forEachPiece(length, buffer.size(), step, cancelled, report)) {
+    case platform::PieceEnd::Cancelled:
+        return FillStatus::Cancelled;
+    case platform::PieceEnd::Failed:
+        return FillStatus::Failed;
+    case platform::PieceEnd::Done:
+        break;
     }
     if (progress != nullptr) {
         progress->setPercent(100);

@@ -1,30 +1,109 @@
 #include "project/project.h"
 
+#include <QThread>
+
 namespace zelmo {
 
 namespace {
+
 bool validMemory(int m) {
     return m >= 0 && m <= kAreaE;
 }
+
+// On the notifier's thread (the main thread) a data set reports its changes; anywhere else, or
+// without a notifier, it stays silent.
+CProjectNotifier* reportingNotifier(const CDataSet* dataSet) {
+    if (dataSet == nullptr || dataSet->Notifier == nullptr ||
+        QThread::currentThread() != dataSet->Notifier->thread()) {
+        return nullptr;
+    }
+    return dataSet->Notifier;
+}
+
 } // namespace
 
+void MemoryState::set(std::uint8_t modified, std::uint8_t valid, std::uint32_t checksum) {
+    const bool modifiedChanged = Modified != modified;
+    // An invalid checksum's value means nothing, so only a valid one's value counts.
+    const bool checksumChanged = ChecksumValid != valid || (valid != 0 && Checksum != checksum);
+    Modified = modified;
+    ChecksumValid = valid;
+    Checksum = checksum;
+    if (CProjectNotifier* notifier = reportingNotifier(owner_)) {
+        if (modifiedChanged) {
+            emit notifier->ModifiedChanged(owner_, index_);
+        }
+        if (checksumChanged) {
+            emit notifier->ChecksumChanged(owner_, index_);
+        }
+    }
+}
+
+void MemoryState::reportFiles() {
+    if (CProjectNotifier* notifier = reportingNotifier(owner_)) {
+        emit notifier->FileEntryChanged(owner_, index_);
+    }
+}
+
 void MemoryState::OnLoaded() {
-    ChecksumValid = 0;
-    Modified = 0;
+    set(0, 0, Checksum);
 }
 
 void MemoryState::OnSaved() {
-    Modified = 0;
+    set(0, ChecksumValid, Checksum);
 }
 
 void MemoryState::OnEdited() {
-    ChecksumValid = 0;
-    Modified = 1;
+    set(1, 0, Checksum);
 }
 
 void MemoryState::OnChecksum(std::uint32_t checksum) {
-    Checksum = checksum;
-    ChecksumValid = 1;
+    set(Modified, 1, checksum);
+}
+
+void MemoryState::OnChecksumUnknown() {
+    set(Modified, 0, Checksum);
+}
+
+void MemoryState::OnFilled(std::uint32_t checksum) {
+    set(1, 1, checksum);
+}
+
+void MemoryState::OnCleared(std::uint32_t checksum) {
+    set(0, 1, checksum);
+    if (Current) {
+        Current.reset();
+        reportFiles();
+    }
+}
+
+void MemoryState::SetFiles(const std::array<FileEntryPtr, kRecentFiles>& recent) {
+    Recent = recent;
+    Current = Recent[0];
+    reportFiles();
+}
+
+void MemoryState::SetCurrent(FileEntryPtr entry) {
+    if (Current == entry) {
+        return;
+    }
+    Current = std::move(entry);
+    reportFiles();
+}
+
+void MemoryState::OnFileEntryChanged() {
+    reportFiles();
+}
+
+void MemoryState::CopyStateFrom(const MemoryState& other) {
+    set(other.Modified, other.ChecksumValid, other.Checksum);
+}
+
+CDataSet::CDataSet() {
+    for (int m = 0; m < kMemories; ++m) {
+        Memories[static_cast<std::size_t>(m)].owner_ = this;
+        Memories[static_cast<std::size_t>(m)].index_ = m;
+    }
 }
 
 std::uint64_t CDataSet::MemSize(int m) const {
@@ -49,8 +128,23 @@ bool CDataSet::Write(int m, std::uint64_t offset, std::span<const std::uint8_t> 
     if (!validMemory(m) || offset > size || bytes.size() > size - offset) {
         return false;
     }
-    return bytes.empty() ||
-           SwapFile.writeAt(static_cast<std::uint64_t>(MemStart[m]) + offset, bytes);
+    if (bytes.empty()) {
+        return true;
+    }
+    const bool written = SwapFile.writeAt(static_cast<std::uint64_t>(MemStart[m]) + offset, bytes);
+    // A failed write may still have changed some of the bytes.
+    if (CProjectNotifier* notifier = reportingNotifier(this);
+        notifier != nullptr && m < kMemories) {
+        emit notifier->BytesChanged(this, m, offset, bytes.size());
+    }
+    return written;
+}
+
+void CDataSet::OnBytesChanged(int m, std::uint64_t offset, std::uint64_t length) {
+    if (CProjectNotifier* notifier = reportingNotifier(this);
+        notifier != nullptr && m >= 0 && m < kMemories && length > 0) {
+        emit notifier->BytesChanged(this, m, offset, length);
+    }
 }
 
 platform::Mapping CDataSet::Map() const {

@@ -4,7 +4,7 @@
 // exist, the 8-bit texts of the fixed fields, the type texts and the operation sets a new device
 // entry starts with.
 
-#include "project/device_records.h"
+#include "abi/device_records.h"
 
 #include <QString>
 

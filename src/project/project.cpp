@@ -7,7 +7,9 @@
 #include "project/swap_names.h"
 #include "serialization/serialization.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <chrono>
 #include <cstdio>
@@ -29,15 +31,54 @@ std::mt19937& idGenerator() {
     return generator;
 }
 
-// Draws ids until one is non-zero and not yet used.
-template <typename Used> std::uint16_t drawId(Used used) {
+// Draws a non-zero id that the project does not use and whose file (named by `fileName`) is not
+// in the swap folder, so a stale file left there never hands its contents to a new entry. When
+// random draws keep hitting present files, the ids are walked in order; a folder holding every
+// name gives the first id the project does not use (the project holds at most 256 ids).
+template <typename Used>
+std::uint16_t drawId(const std::function<std::uint16_t()>& source, Used used, const QString& folder,
+                     QString (*fileName)(std::uint16_t)) {
+    const auto present = [&](std::uint16_t id) { return QFile::exists(folder + fileName(id)); };
     std::uniform_int_distribution<unsigned> distribution(1, 0xFFFF);
-    for (;;) {
-        const auto id = static_cast<std::uint16_t>(distribution(idGenerator()));
-        if (!used(id)) {
+    for (int attempt = 0; attempt < 256; ++attempt) {
+        const auto id = source ? source() : static_cast<std::uint16_t>(distribution(idGenerator()));
+        if (id == 0) {
+            continue;
+        }
+        if (!used(id) && !present(id)) {
             return id;
         }
     }
+    std::uint16_t firstUnused = 0;
+    for (unsigned id = 1; id <= 0xFFFF; ++id) {
+        const auto candidate = static_cast<std::uint16_t>(id);
+        if (used(candidate)) {
+            continue;
+        }
+        if (!present(candidate)) {
+            return candidate;
+        }
+        if (firstUnused == 0) {
+            firstUnused = candidate;
+        }
+    }
+    return firstUnused;
+}
+
+// A stored (requested) id is taken as it is unless the project already uses it; then, or when
+// none is requested, one is drawn. A replaced stored id is reported in `redrawn`.
+template <typename Used>
+std::uint16_t chooseId(const std::function<std::uint16_t()>& source, std::uint16_t requested,
+                       Used used, const QString& folder, QString (*fileName)(std::uint16_t),
+                       IdRedrawn* redrawn) {
+    if (requested != 0 && !used(requested)) {
+        return requested;
+    }
+    const std::uint16_t id = drawId(source, used, folder, fileName);
+    if (requested != 0 && redrawn != nullptr) {
+        *redrawn = {requested, id};
+    }
+    return id;
 }
 
 bool optIdUsed(const TProject& project, std::uint16_t id) {
@@ -121,17 +162,29 @@ void TProject::SetSwapPath(const QString& folder) {
     SwapPath = WithTrailingSlash(folder);
 }
 
-int TProject::AddDevice(const DeviceDescriptor& descriptor, std::uint16_t requestedOptId) {
+QString TProject::SwapFolder() const {
+    if (!SwapPath.isEmpty()) {
+        return WithTrailingSlash(SwapPath);
+    }
+    const QString temp = QDir::tempPath();
+    const QString canonical = QFileInfo(temp).canonicalFilePath();
+    return WithTrailingSlash(canonical.isEmpty() ? temp : canonical);
+}
+
+int TProject::AddDevice(const DeviceDescriptor& descriptor, std::uint16_t requestedOptId,
+                        IdRedrawn* redrawn) {
     // Slots are used contiguously from 0, so the first empty slot is the count. It is checked
     // before the option file is made so a full project leaves no stray file behind.
     if (DeviceCount < 0 || DeviceCount >= kMaxDevices || Devices[DeviceCount]) {
         return -1;
     }
     const int slot = DeviceCount;
-    const std::uint16_t optId =
-        requestedOptId != 0 ? requestedOptId
-                            : drawId([this](std::uint16_t id) { return optIdUsed(*this, id); });
-    const QString path = WithTrailingSlash(SwapPath) + OptionFileName(optId);
+    const QString folder = SwapFolder();
+    // Two devices on one option file would share their counters and description.
+    const std::uint16_t optId = chooseId(
+        IdSource, requestedOptId, [this](std::uint16_t id) { return optIdUsed(*this, id); }, folder,
+        &OptionFileName, redrawn);
+    const QString path = folder + OptionFileName(optId);
     platform::File optFile =
         platform::File::open(LocalPath(path), platform::OpenMode::ReadWriteCreate);
     if (!optFile.isOpen() || !PrepareOptionFile(optFile)) {
@@ -157,11 +210,12 @@ int TProject::AddDevice(const DeviceDescriptor& descriptor, std::uint16_t reques
 
     Devices[slot] = std::move(device);
     ++DeviceCount;
+    emit Notifier.DeviceAdded(slot);
     return slot;
 }
 
-std::string TProject::AddDataSet(int device, int flags, std::uint16_t requestedSwapId,
-                                 const char* name, Progress* progress) {
+std::string TProject::AddDataSet(int device, SwapInit init, std::uint16_t requestedSwapId,
+                                 const char* name, Progress* progress, IdRedrawn* redrawn) {
     if (device < 0 || device >= DeviceCount || !Devices[device]) {
         return {};
     }
@@ -174,10 +228,13 @@ std::string TProject::AddDataSet(int device, int flags, std::uint16_t requestedS
     if (total > std::numeric_limits<std::uint32_t>::max()) {
         return {}; // the swap file's size must fit TotalSize
     }
-    const std::uint16_t swapId =
-        requestedSwapId != 0 ? requestedSwapId
-                             : drawId([this](std::uint16_t id) { return swapIdUsed(*this, id); });
-    const QString path = WithTrailingSlash(SwapPath) + SwapFileName(swapId);
+    const QString folder = SwapFolder();
+    // Two data sets on one swap file would overwrite each other, and removing one would delete
+    // the other's buffers.
+    const std::uint16_t swapId = chooseId(
+        IdSource, requestedSwapId, [this](std::uint16_t id) { return swapIdUsed(*this, id); },
+        folder, &SwapFileName, redrawn);
+    const QString path = folder + SwapFileName(swapId);
     platform::File swapFile =
         platform::File::open(LocalPath(path), platform::OpenMode::ReadWriteCreate);
     if (!swapFile.isOpen()) {
@@ -199,13 +256,15 @@ std::string TProject::AddDataSet(int device, int flags, std::uint16_t requestedS
     // A file that already holds at least TotalSize bytes and is not to be reset keeps its
     // contents: that is how a restored project gets its buffers back.
     const std::int64_t size = swapFile.size();
+    const auto flags = static_cast<unsigned>(init);
     const bool reset = (flags & 1) != 0 || size < 0 || static_cast<std::uint64_t>(size) < total;
     if (reset && !swapFile.truncate(0)) {
         return {};
     }
     // A reset file is filled unless the caller asked for an empty one to write itself (reset
     // flag, new id: a card being read); a restore that names no id still gets a whole buffer.
-    const bool fill = (flags & 2) != 0 || (reset && (requestedSwapId != 0 || (flags & 1) == 0));
+    const bool fill =
+        (flags & 2) != 0 || (reset && (swapId == requestedSwapId || (flags & 1) == 0));
     if (fill && total > 0) {
         if (progress != nullptr) {
             progress->setText(QStringLiteral("Allocating buffer (") + ByteSizeText(total) +
@@ -225,19 +284,28 @@ std::string TProject::AddDataSet(int device, int flags, std::uint16_t requestedS
     }
     dataSet->SwapFile = std::move(swapFile);
 
+    // Reported from here on: the set-up above is part of adding it.
+    dataSet->Notifier = &Notifier;
     std::string result = dataSet->Name;
-    entry.DataSets[entry.DataSetCount] = std::move(dataSet);
+    const int index = entry.DataSetCount;
+    entry.DataSets[static_cast<std::size_t>(index)] = std::move(dataSet);
     ++entry.DataSetCount;
+    emit Notifier.DataSetAdded(device, index);
     return result;
 }
 
-void TProject::removeDeviceAt(int device, bool deleteOptionFile) {
-    closeDevice(*Devices[device], deleteOptionFile, true);
+void TProject::takeOutDevice(int device) {
     for (int i = device; i + 1 < DeviceCount; ++i) {
         Devices[i] = std::move(Devices[i + 1]);
     }
     Devices[DeviceCount - 1].reset();
     --DeviceCount;
+    emit Notifier.DeviceRemoved(device);
+}
+
+void TProject::removeDeviceAt(int device, bool deleteOptionFile) {
+    closeDevice(*Devices[device], deleteOptionFile, true);
+    takeOutDevice(device);
 }
 
 bool TProject::RemoveDevice(int device) {
@@ -245,7 +313,10 @@ bool TProject::RemoveDevice(int device) {
         return false;
     }
     removeDeviceAt(device, true);
-    ActiveDevice = 0;
+    SetActiveDevice(0);
+    if (DeviceCount == 0) {
+        ActiveDevice = 0;
+    }
     return true;
 }
 
@@ -265,10 +336,21 @@ bool TProject::RemoveDataSet(int device, int index) {
     }
     entry.DataSets[entry.DataSetCount - 1].reset();
     --entry.DataSetCount;
+    const std::int32_t selected = entry.SelectedDataSet;
+    const std::int32_t shown = entry.ShownDataSet;
     followRemoval(entry.SelectedDataSet, index, 0);
     followRemoval(entry.ShownDataSet, index, 0);
     for (int i = 0; i < entry.DataSetCount; ++i) {
         followRemoval(entry.DataSets[i]->CompareTo, index, -1);
+    }
+    emit Notifier.DataSetRemoved(device, index);
+    // An index that only moved down with its data set still names the same one; only a
+    // selection that lost its data set has changed.
+    if (selected == index) {
+        emit Notifier.DataSetSelected(device, entry.SelectedDataSet);
+    }
+    if (shown == index) {
+        emit Notifier.DataSetShown(device, entry.ShownDataSet);
     }
     return true;
 }
@@ -281,7 +363,7 @@ bool TProject::RemoveShownDataSet() {
     if (!RemoveDataSet(ActiveDevice, device->ShownDataSet)) {
         return false;
     }
-    device->ShownDataSet = 0;
+    ShowDataSet(ActiveDevice, 0);
     return true;
 }
 
@@ -294,11 +376,7 @@ int TProject::RemoveIncompleteDevices() {
         if (Devices[d]) {
             closeDevice(*Devices[d], false, false);
         }
-        for (int i = d; i + 1 < DeviceCount; ++i) {
-            Devices[i] = std::move(Devices[i + 1]);
-        }
-        Devices[DeviceCount - 1].reset();
-        --DeviceCount;
+        takeOutDevice(d);
         followRemoval(ActiveDevice, d, 0);
         ++removed;
     }
@@ -312,11 +390,75 @@ bool TProject::SwapDevices(int a, int b) {
     if (a < 0 || b < 0 || a >= DeviceCount || b >= DeviceCount) {
         return false;
     }
+    if (a == b) {
+        return true;
+    }
     std::swap(Devices[a], Devices[b]);
+    emit Notifier.DevicesMoved(a, b);
     if (ActiveDevice == a) {
         ActiveDevice = b;
+        emit Notifier.ActiveDeviceChanged(b);
     } else if (ActiveDevice == b) {
         ActiveDevice = a;
+        emit Notifier.ActiveDeviceChanged(a);
+    }
+    return true;
+}
+
+bool TProject::SetActiveDevice(int device) {
+    if (DeviceAt(device) == nullptr) {
+        return false;
+    }
+    if (ActiveDevice != device) {
+        ActiveDevice = device;
+        emit Notifier.ActiveDeviceChanged(device);
+    }
+    return true;
+}
+
+bool TProject::setDataSetIndex(int device, int dataSet, std::int32_t CDevice::*index,
+                               void (CProjectNotifier::*changed)(int, int)) {
+    CDevice* entry = DeviceAt(device);
+    if (entry == nullptr || entry->DataSetAt(dataSet) == nullptr) {
+        return false;
+    }
+    if (entry->*index != dataSet) {
+        entry->*index = dataSet;
+        (Notifier.*changed)(device, dataSet);
+    }
+    return true;
+}
+
+bool TProject::SelectDataSet(int device, int dataSet) {
+    return setDataSetIndex(device, dataSet, &CDevice::SelectedDataSet,
+                           &CProjectNotifier::DataSetSelected);
+}
+
+bool TProject::ShowDataSet(int device, int dataSet) {
+    return setDataSetIndex(device, dataSet, &CDevice::ShownDataSet,
+                           &CProjectNotifier::DataSetShown);
+}
+
+bool TProject::SetCompareTo(int device, int dataSet, int compareTo) {
+    CDevice* entry = DeviceAt(device);
+    CDataSet* set = entry != nullptr ? entry->DataSetAt(dataSet) : nullptr;
+    if (set == nullptr || (compareTo != -1 && entry->DataSetAt(compareTo) == nullptr)) {
+        return false;
+    }
+    set->CompareTo = compareTo;
+    return true;
+}
+
+bool TProject::RenameDataSet(int device, int dataSet, const std::string& name) {
+    CDevice* entry = DeviceAt(device);
+    CDataSet* set = entry != nullptr ? entry->DataSetAt(dataSet) : nullptr;
+    if (set == nullptr || name.size() < 3 || name.size() > 16 ||
+        name.find('\0') != std::string::npos) {
+        return false;
+    }
+    if (set->Name != name) {
+        set->Name = name;
+        emit Notifier.DataSetRenamed(device, dataSet);
     }
     return true;
 }
@@ -326,21 +468,32 @@ void TProject::UpdateLinks() {
     for (int d = 0; d < DeviceCount; ++d) {
         CDevice& device = *Devices[d];
         const DeviceDescriptor& x = device.Descriptor;
-        device.Linked = LinkDevices != 0 && active != nullptr &&
-                                FieldView(x.Vendor) == FieldView(active->Descriptor.Vendor) &&
-                                FieldView(x.Name) == FieldView(active->Descriptor.Name) &&
-                                FieldView(x.Package) == FieldView(active->Descriptor.Package)
-                            ? 1
-                            : 0;
+        const std::uint8_t linked =
+            LinkDevices != 0 && active != nullptr &&
+                    FieldView(x.Vendor) == FieldView(active->Descriptor.Vendor) &&
+                    FieldView(x.Name) == FieldView(active->Descriptor.Name) &&
+                    FieldView(x.Package) == FieldView(active->Descriptor.Package)
+                ? 1
+                : 0;
+        if (device.Linked != linked) {
+            device.Linked = linked;
+            emit Notifier.DeviceLinked(d, linked != 0);
+        }
     }
 }
 
 int TProject::CloseAll(bool deleteFiles) {
     const bool hadDevices = DeviceCount > 0;
-    for (auto& device : Devices) {
+    // Last to first, so every removal leaves the indexes below it as they were.
+    for (int d = kMaxDevices - 1; d >= 0; --d) {
+        auto& device = Devices[static_cast<std::size_t>(d)];
         if (device) {
             closeDevice(*device, deleteFiles, deleteFiles);
             device.reset();
+            if (d < DeviceCount) {
+                DeviceCount = d;
+                emit Notifier.DeviceRemoved(d);
+            }
         }
     }
     ActiveDevice = 0;
@@ -353,7 +506,7 @@ AddDeviceResult TProject::AddCompleteDevice(const DeviceDescriptor& descriptor,
                                             const DevicePreparation& prepare,
                                             std::uint16_t requestedOptId, Progress* progress) {
     AddDeviceResult result;
-    const int slot = AddDevice(descriptor, requestedOptId);
+    const int slot = AddDevice(descriptor, requestedOptId, &result.OptIdRedrawn);
     if (slot < 0) {
         result.Failed = AddDeviceResult::NoEntry;
         return result;
@@ -362,15 +515,18 @@ AddDeviceResult TProject::AddCompleteDevice(const DeviceDescriptor& descriptor,
     if (prepare && !prepare(*Devices[slot])) {
         result.Failed = AddDeviceResult::Preparation;
     } else {
-        result.DataSetName = AddDataSet(slot, 3, 0, nullptr, progress);
+        result.DataSetName = AddDataSet(slot, SwapInit::ResetAndFill, 0, nullptr, progress);
         if (result.DataSetName.empty()) {
             result.Failed = AddDeviceResult::DataSet;
         }
     }
     if (result.Failed != AddDeviceResult::None) {
         // The entry is the last one, so no other index moves.
-        removeDeviceAt(slot, requestedOptId == 0);
-        ActiveDevice = active < DeviceCount ? active : 0;
+        // A restored device's own option file stays; one made for this entry goes.
+        removeDeviceAt(slot, requestedOptId == 0 || result.OptIdRedrawn.Requested != 0);
+        if (!SetActiveDevice(active)) {
+            SetActiveDevice(0);
+        }
         return result;
     }
     result.Slot = slot;

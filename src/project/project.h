@@ -3,9 +3,10 @@
 // The project: up to 16 devices, each with up to 16 data sets whose memories live in swap
 // files. Every window and worker shares the one TProject; all changes run on the main thread.
 
+#include "abi/device_records.h"
 #include "platform/file_io.h"
 #include "platform/progress.h"
-#include "project/device_records.h"
+#include "project/project_notifier.h"
 
 #include <QString>
 
@@ -55,8 +56,6 @@ struct CFileEntry {
 };
 using FileEntryPtr = std::shared_ptr<CFileEntry>;
 
-// Bookkeeping of one memory of a data set. Every writer of a buffer reports what it did through
-// one of the On... calls, so the rules live in one place.
 // Where the buffer view of one memory stands, kept in the device so that every device and memory
 // keeps its own place while the user switches. Addresses are bytes in the 8-, 16- and 32-bit
 // views and cells in the fuse-map and vector views.
@@ -69,6 +68,11 @@ struct BufferViewState {
 };
 static_assert(sizeof(BufferViewState) == 20);
 
+class CDataSet;
+
+// Bookkeeping of one memory of a data set. The fields are read freely; every writer changes them
+// through one of the calls below, so the rules live in one place and the project notifier hears
+// of every change (the data set's notifier, on the main thread).
 struct MemoryState {
     std::uint8_t ChecksumValid = 0;
     std::uint32_t Checksum = 0;
@@ -80,12 +84,36 @@ struct MemoryState {
     void OnSaved();                          // the memory was saved to a file
     void OnEdited();                         // edit, fill, swap or replace changed the bytes
     void OnChecksum(std::uint32_t checksum); // the checksum was computed anew
+    void OnChecksumUnknown(); // bytes may have changed outside the bookkeeping (a failed write)
+    // A fill or swap rewrote the bytes and summed the whole buffer on the way.
+    void OnFilled(std::uint32_t checksum);
+    // A clear rewrote the bytes: no file is assigned any more and nothing is unsaved.
+    void OnCleared(std::uint32_t checksum);
+    // The memory's recent list (most recent first) and its current file, Recent[0].
+    void SetFiles(const std::array<FileEntryPtr, kRecentFiles>& recent);
+    void SetCurrent(FileEntryPtr entry);
+    // A file entry of this memory was changed in place (its time or options).
+    void OnFileEntryChanged();
+    // Takes over another memory's checksum and modified state (linked devices after a load).
+    void CopyStateFrom(const MemoryState& other);
+
+private:
+    friend class CDataSet;
+    void set(std::uint8_t modified, std::uint8_t valid, std::uint32_t checksum);
+    void reportFiles();
+    CDataSet* owner_ = nullptr; // the data set holding this state, null in a free-standing one
+    int index_ = 0;             // memory 0 to 3
 };
 
-// One data set: an image of the device's memories in a swap file.
+// One data set: an image of the device's memories in a swap file. Its memory states point
+// back at it, so it stays where it was made (no copies, no moves).
 class CDataSet {
 public:
-    std::string Name; // 8-bit text, 3 to 16 characters
+    CDataSet();
+    CDataSet(const CDataSet&) = delete;
+    CDataSet& operator=(const CDataSet&) = delete;
+
+    std::string Name; // 8-bit text, 3 to 16 characters; renamed through TProject::RenameDataSet
     platform::File SwapFile;
     std::uint32_t TotalSize = 0;
     std::uint16_t SwapId = 0;
@@ -93,14 +121,19 @@ public:
     std::array<std::int64_t, 5> MemStart{}; // A, B, C, D and area E inside the swap file
     std::array<MemoryState, kMemories> Memories;
     std::int32_t CompareTo = -1;
+    // Where the changes of this data set are reported; null for a data set outside a project.
+    CProjectNotifier* Notifier = nullptr;
 
     // Size of memory m (0..3) or of area E (4), derived from MemStart and TotalSize.
     std::uint64_t MemSize(int m) const;
 
     // Positioned transfers within memory m; false when the range leaves the memory or the
-    // transfer fails.
+    // transfer fails. A write on the notifier's thread reports the bytes it changed; workers
+    // report theirs in the step that ends their run.
     bool Read(int m, std::uint64_t offset, std::span<std::uint8_t> bytes) const;
     bool Write(int m, std::uint64_t offset, std::span<const std::uint8_t> bytes);
+    // Reports bytes of memory m that were written another way (a mapping, a worker's pieces).
+    void OnBytesChanged(int m, std::uint64_t offset, std::uint64_t length);
     // Maps the whole swap file for reading and writing.
     platform::Mapping Map() const;
     // The bytes of memory m inside a mapping made by Map().
@@ -160,13 +193,34 @@ public:
     QString OptPath;
     std::int32_t Slot = 0;
 
-    CDataSet* Shown() const { return DataSets[ShownDataSet].get(); }
-    CDataSet* Selected() const { return DataSets[SelectedDataSet].get(); }
+    // The data sets the indexes name; null when an index is outside the used slots.
+    CDataSet* Shown() const { return DataSetAt(ShownDataSet); }
+    CDataSet* Selected() const { return DataSetAt(SelectedDataSet); }
+    CDataSet* DataSetAt(int index) const {
+        return index >= 0 && index < DataSetCount && index < kMaxDataSets
+                   ? DataSets[static_cast<std::size_t>(index)].get()
+                   : nullptr;
+    }
 };
 
 // What "add device" does between creating the device entry and its first data set (adapter,
 // memory descriptions, memory enables); false refuses the device.
 using DevicePreparation = std::function<bool(CDevice& device)>;
+
+// How AddDataSet treats the swap file it opens (bits: 1 reset, 2 fill).
+enum class SwapInit : std::uint8_t {
+    Keep = 0,         // a restored project: a file that holds TotalSize bytes keeps them
+    Reset = 1,        // always cut to 0; a new id leaves it empty for the caller (a card read)
+    Fill = 2,         // always fill with 0xFF
+    ResetAndFill = 3, // a new data set: all bytes 0xFF
+};
+
+// A stored id that could not be used as it was: it was 0 or already taken in the project, so
+// another one was drawn. The caller logs it.
+struct IdRedrawn {
+    std::uint16_t Requested = 0;
+    std::uint16_t Drawn = 0;
+};
 
 // Outcome of TProject::AddCompleteDevice.
 struct AddDeviceResult {
@@ -174,6 +228,7 @@ struct AddDeviceResult {
     int Slot = -1;           // the new device's index, -1 on failure
     Failure Failed = None;   // which step refused the device
     std::string DataSetName; // name of the first data set on success
+    IdRedrawn OptIdRedrawn;  // Requested is non-zero when the requested option id was taken
 };
 
 class TProject {
@@ -214,21 +269,40 @@ public:
     std::string LastSearchStr;
     std::array<std::uint8_t, 4> BuildDay{};
 
-    CDevice* Active() const { return DeviceCount > 0 ? Devices[ActiveDevice].get() : nullptr; }
+    // Reports every change of the project's devices, data sets and memories. Lives on the
+    // thread that made the project (the main thread).
+    CProjectNotifier Notifier;
+
+    // The device ActiveDevice names; null without devices or for an index outside the used slots.
+    CDevice* Active() const { return DeviceAt(ActiveDevice); }
+    CDevice* DeviceAt(int index) const {
+        return index >= 0 && index < DeviceCount && index < kMaxDevices
+                   ? Devices[static_cast<std::size_t>(index)].get()
+                   : nullptr;
+    }
+    // The swap directory with its trailing "/": SwapPath, or the system temporary folder while
+    // SwapPath is empty, so swap and option files never land in the current directory.
+    QString SwapFolder() const;
 
     // Adds a device entry in the first free slot (Slot = that index) with its option file
     // "optXXXX.swp" in SwapPath (a new unique non-zero id unless one is requested; a file that is
     // not 1024 bytes is rewritten with zero counters and the default description) and reads its
     // statistics. -1 when all 16 slots are used or the option file cannot be opened or written.
+    // A requested id that another device already uses is replaced by a new one (reported in
+    // `redrawn`); drawn ids also avoid option files already present in the swap folder.
     // The entry has no data set yet: prefer AddCompleteDevice.
-    int AddDevice(const DeviceDescriptor& descriptor, std::uint16_t requestedOptId = 0);
-    // Flags: bit 0 always reset the swap file, bit 1 always fill it with 0xFF. A swap file that
-    // already holds TotalSize bytes and is not reset keeps its contents (a restored project); a
-    // reset or short file is filled with 0xFF, except for flags 1 with a new id, which leaves
-    // it empty for the caller to append the memories. Returns the new data set's name, or an
-    // empty string when the swap file cannot be opened or filled (or the fill is cancelled).
-    std::string AddDataSet(int device, int flags, std::uint16_t requestedSwapId = 0,
-                           const char* name = nullptr, Progress* progress = nullptr);
+    int AddDevice(const DeviceDescriptor& descriptor, std::uint16_t requestedOptId = 0,
+                  IdRedrawn* redrawn = nullptr);
+    // A swap file that already holds TotalSize bytes and is not reset keeps its contents (a
+    // restored project); a reset or short file is filled with 0xFF, except for Reset with a new
+    // id, which leaves it empty for the caller to append the memories. A requested id that
+    // another data set already uses is replaced by a new one (reported in `redrawn`), so two
+    // data sets never share a file; drawn ids also avoid swap files present in the folder.
+    // Returns the new data set's name, or an empty string when the swap file cannot be opened
+    // or filled.
+    std::string AddDataSet(int device, SwapInit init, std::uint16_t requestedSwapId = 0,
+                           const char* name = nullptr, Progress* progress = nullptr,
+                           IdRedrawn* redrawn = nullptr);
     // Removes a device, deleting its option and swap files; later devices move down one slot
     // (their Slot values stay) and ActiveDevice becomes 0. False for an invalid index.
     bool RemoveDevice(int device);
@@ -269,17 +343,33 @@ public:
     // Exchanges two devices' slots ("Move up"/"Move down"); ActiveDevice follows the device it
     // named. Slot values do not change. False for an invalid index.
     bool SwapDevices(int a, int b);
+    // The index setters: each refuses (false, nothing changed) an index outside the used
+    // slots, so a value read from a stored file can never point outside the arrays.
+    bool SetActiveDevice(int device);
+    bool SelectDataSet(int device, int dataSet); // SelectedDataSet
+    bool ShowDataSet(int device, int dataSet);   // ShownDataSet
+    // CompareTo of a data set: another data set of the same device, or -1 for none.
+    bool SetCompareTo(int device, int dataSet, int compareTo);
+    // Renames a data set (3 to 16 characters of 8-bit text); false for a bad index or name.
+    bool RenameDataSet(int device, int dataSet, const std::string& name);
     // Recomputes every device's Linked mark: while LinkDevices is on, the devices whose vendor,
     // name and package equal the active device's (the active one included) are linked.
     void UpdateLinks();
-    // Sets the swap directory, adding the trailing "/".
+    // Sets the swap directory, adding the trailing "/"; an empty folder stands for the system
+    // temporary folder (see SwapFolder).
     void SetSwapPath(const QString& folder);
 
     // Why the last StoreSwapFiles or TakeSwapFiles failed.
     QString LastError;
+    // Where new ids come from: empty for the pseudo-random generator; a test may hand in its
+    // own sequence. Draws of 0 are skipped.
+    std::function<std::uint16_t()> IdSource;
 
 private:
     void removeDeviceAt(int device, bool deleteOptionFile);
+    void takeOutDevice(int device);
+    bool setDataSetIndex(int device, int dataSet, std::int32_t CDevice::*index,
+                         void (CProjectNotifier::*changed)(int, int));
 };
 
 } // namespace zelmo

@@ -23,7 +23,7 @@ TEST_F(ShellProjectTest, CloseRefusedWhileAnyDeviceRuns) {
 
 TEST_F(ShellProjectTest, CloseRefusedOnlyForModifiedAssignedEnabledMemories) {
     CDevice& device = AddTestDevice({16, 16, 0, 0, 0});
-    ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     MemoryState& memory = device.DataSets[1]->Memories[1]; // B of the second data set
     device.MemSelect = 0x01 | 0x02;
 

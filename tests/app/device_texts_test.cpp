@@ -11,11 +11,11 @@ using test::ShellProjectTest;
 TEST_F(ShellProjectTest, HeadersNameEachDevicesOwnDataSet) {
     AddTestDevice({16, 0, 0, 0, 0}, 0, "FIRST");
     CDevice& second = AddTestDevice({16, 0, 0, 0, 0}, 0, "SECOND");
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0, "Active shown").empty());
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0, "Third").empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "Active shown").empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "Third").empty());
     project.Devices[0]->ShownDataSet = 2;
     project.Devices[0]->SelectedDataSet = 1;
-    ASSERT_FALSE(project.AddDataSet(1, 3, 0, "Other selected").empty());
+    ASSERT_FALSE(project.AddDataSet(1, SwapInit::ResetAndFill, 0, "Other selected").empty());
     second.SelectedDataSet = 1;
     second.ShownDataSet = 0;
 

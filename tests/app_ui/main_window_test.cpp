@@ -140,7 +140,7 @@ TEST_F(MainWindowTest, CloseIsRefusedForAModifiedAssignedEnabledBuffer) {
 
 TEST_F(MainWindowTest, LogViewRendersColoursHeadersAndTheLogFileFollowsTheOption) {
     CDevice& device = AddDevice({64, 0, 0, 0, 0});
-    ASSERT_FALSE(window.Project().AddDataSet(0, 3, 0, "Second").empty());
+    ASSERT_FALSE(window.Project().AddDataSet(0, SwapInit::ResetAndFill, 0, "Second").empty());
     device.ShownDataSet = 1;
     window.AddLog(lkWarningSubDetail, "Firmware version mismatch.");
     window.AddLog(lkDataSetHeaderAfterBlank(0));

@@ -141,7 +141,7 @@ TEST_F(CardImage, OneDeviceOneDataSetLaysOutEverySectorInOrder) {
 TEST_F(CardImage, DataSetNamesAreNulPaddedToTheirField) {
     CDevice& device = addDevice({16, 0, 0, 0, 0});
     device.DataSets[0]->Name = "ABCDEFGHIJKLMNOP"; // 16 characters
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0, "abc").empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "abc").empty());
     card.code.clear(); // no code: C = 0
     ASSERT_TRUE(write().ok);
     const std::uint32_t h = GetBe32(card.sector(0), 7);

@@ -95,7 +95,7 @@ TEST_F(SimulatedCard, ProjectRoundTripsThroughTheCard) {
         const int slot = saved.AddCompleteDevice(descriptors[d]).Slot;
         ASSERT_EQ(slot, d);
         const std::string second = "Second set " + std::to_string(d);
-        ASSERT_FALSE(saved.AddDataSet(slot, 3, 0, second.c_str()).empty());
+        ASSERT_FALSE(saved.AddDataSet(slot, SwapInit::ResetAndFill, 0, second.c_str()).empty());
         CDevice& entry = *saved.Devices[static_cast<std::size_t>(slot)];
         entry.SelectedDataSet = d == 1 ? 0 : 1;
         for (int j = 0; j < 2; ++j) {

@@ -105,6 +105,9 @@ TEST(CatalogueList, LoadingReportsCountsAndErrors) {
         EXPECT_EQ(result.Loaded, c.read == 1);
         QStringList messages(result.Messages.begin(), result.Messages.end());
         EXPECT_EQ(messages, c.messages);
+        // Only a catalogue with devices is a success; a failure carries the lines.
+        EXPECT_EQ(result.ok, c.read == 1 && c.devices > 0);
+        EXPECT_EQ(result.message, result.ok ? QString() : c.messages.join(" "));
         EXPECT_EQ(FakeLibrary::pathSeen, u"/opt/zelmo2/Lib/ConfigLib.lib");
         if (c.read == 1) {
             EXPECT_EQ(catalogue.VendorCount, c.vendors);

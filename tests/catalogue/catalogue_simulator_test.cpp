@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/temp_dir.h"
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -46,10 +50,10 @@ std::vector<std::string> names(const std::vector<DeviceDescriptor>& devices) {
 
 TEST(CatalogueThroughSimulator, LoadsAndFilters) {
     REQUIRE_SIMULATOR();
-    cli::CatalogueSession session;
-    QString error;
-    ASSERT_TRUE(session.open(appDir, error)) << error.toStdString();
-    const CCatalogue& cat = session.catalogue();
+    CStartupSession session;
+    const Result opened = cli::OpenCatalogue(session, appDir);
+    ASSERT_TRUE(opened.ok) << opened.message.toStdString();
+    const CCatalogue& cat = session.Catalogue();
     ASSERT_GT(cat.VendorCount, 0);
     ASSERT_GT(cat.DeviceCount, 0);
     EXPECT_EQ(cat.Devices().size(), static_cast<std::size_t>(cat.DeviceCount));
@@ -82,22 +86,20 @@ TEST(CatalogueThroughSimulator, LoadsAndFilters) {
 
 TEST(CatalogueThroughSimulator, LookupByVendorNameAndPackage) {
     REQUIRE_SIMULATOR();
-    DeviceDescriptor d{};
-    std::array<BufferInfo, 4> buffers{};
-    QString error;
-    ASSERT_TRUE(cli::LookupCatalogueDevice(appDir, "ATM:AT27C512R:DIP28", d, buffers, error))
-        << error.toStdString();
-    EXPECT_EQ(FieldText(d.Name), "AT27C512R");
-    EXPECT_EQ(d.MemSize[0], 65536u);
-    EXPECT_FALSE(FieldText(buffers[0].Name).empty()) << "memory A is described";
+    const cli::CatalogueDevice found = cli::LookupCatalogueDevice(appDir, "ATM:AT27C512R:DIP28");
+    ASSERT_TRUE(found.ok) << found.message.toStdString();
+    EXPECT_EQ(FieldText(found.Descriptor.Name), "AT27C512R");
+    EXPECT_EQ(found.Descriptor.MemSize[0], 65536u);
+    EXPECT_FALSE(FieldText(found.Buffers[0].Name).empty()) << "memory A is described";
 
     const char* wrong[] = {"ATM:AT27C512R:PLCC32", "ATM:AT27C512R", "TOOLONG:AT27C512R:DIP28",
                            "ATM:AT27C512R:DIP28:X", ""};
     for (const char* key : wrong) {
         SCOPED_TRACE(key);
-        error.clear();
-        EXPECT_FALSE(cli::LookupCatalogueDevice(appDir, key, d, buffers, error));
-        EXPECT_FALSE(error.isEmpty());
+        const cli::CatalogueDevice missing = cli::LookupCatalogueDevice(appDir, key);
+        EXPECT_FALSE(missing.ok);
+        EXPECT_TRUE(missing.BadArgument);
+        EXPECT_FALSE(missing.message.isEmpty());
     }
 }
 
@@ -152,6 +154,45 @@ TEST(DevicesCommand, ListsFilteredCatalogueLines) {
     EXPECT_EQ(runCli(appDir, {"--vendor", "NOPE"}).exitCode, 2);
     EXPECT_EQ(runCli(appDir, {"--type", "eprom"}).exitCode, 2);
     EXPECT_EQ(runCli(appDir, {"stray"}).exitCode, 2);
+}
+
+TEST(DevicesCommand, AnEmptyOrUnreadableCatalogueFailsBothCommands) {
+    REQUIRE_SIMULATOR();
+    if (!QFileInfo::exists(appDir + "zelmo2-cli")) {
+        GTEST_SKIP() << "zelmo2-cli is not built";
+    }
+    // An application directory of its own: the program, the library and a catalogue that holds
+    // nothing, then one that is missing.
+    test::TempDir dir;
+    const QString own = QString::fromStdString(dir.path().string()) + "/";
+    for (const char* file : {"zelmo2-cli", "libhardware.so"}) {
+        ASSERT_TRUE(QFile::copy(appDir + file, own + file));
+    }
+    QFile::setPermissions(own + "zelmo2-cli", QFile::ExeOwner | QFile::ReadOwner);
+    ASSERT_TRUE(QDir().mkpath(own + "Lib"));
+    ASSERT_TRUE(test::writeFile(dir / "in.bin", "x"));
+    for (const bool empty : {true, false}) {
+        SCOPED_TRACE(empty ? "empty catalogue" : "no catalogue");
+        if (empty) {
+            ASSERT_TRUE(test::writeFile(dir / "Lib" / "ConfigLib.lib", ""));
+        } else {
+            ASSERT_TRUE(QFile::remove(own + "Lib/ConfigLib.lib"));
+        }
+        const CliRun devices = runCli(own, {});
+        EXPECT_EQ(devices.exitCode, 1);
+        EXPECT_TRUE(devices.out.isEmpty());
+        EXPECT_TRUE(devices.err.contains("devices")) << devices.err.toStdString();
+        QProcess convert;
+        convert.start(own + "zelmo2-cli",
+                      {"convert", "--device", "ATM:AT27C512R:DIP28", "--in", own + "in.bin"});
+        ASSERT_TRUE(convert.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(convert.readAllStandardError());
+        EXPECT_EQ(convert.exitCode(), 1) << err.toStdString();
+        // Both commands name the catalogue's own message.
+        const QString message = devices.err.section(": ", 1).trimmed();
+        EXPECT_FALSE(message.isEmpty());
+        EXPECT_TRUE(err.contains(message)) << err.toStdString() << " / " << message.toStdString();
+    }
 }
 
 } // namespace

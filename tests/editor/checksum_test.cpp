@@ -1,5 +1,6 @@
 #include "editor/checksum_engine.h"
 #include "editor/checksum_thread.h"
+#include "project/executor.h"
 #include "project/project.h"
 
 #include "common/temp_dir.h"
@@ -183,9 +184,9 @@ protected:
 
 TEST_F(ChecksumThreadTest, BufferModeStoresTheSumOfTheMemory) {
     Progress progress;
-    TChecksumThread thread(&ds_, 1, 0x10000, 0x20000, false, &progress);
-    thread.start();
-    ASSERT_TRUE(thread.wait(30000));
+    CMainThreadExecutor executor;
+    TChecksumThread thread(executor, ds_, 1, 0x10000, 0x20000, false, &progress);
+    RunWorker(thread);
     EXPECT_EQ(ds_.Memories[1].ChecksumValid, 1);
     EXPECT_EQ(ds_.Memories[1].Checksum, referenceSum(0x10000, 0x20000));
     EXPECT_EQ(ds_.Memories[0].ChecksumValid, 0);
@@ -194,9 +195,9 @@ TEST_F(ChecksumThreadTest, BufferModeStoresTheSumOfTheMemory) {
 
 TEST_F(ChecksumThreadTest, CalculatorModeLeavesTheStoredChecksumAlone) {
     const Reference ref;
-    TChecksumThread thread(&ds_, 0, 0x1234, 0x9000, true);
-    thread.start();
-    ASSERT_TRUE(thread.wait(30000));
+    CInlineExecutor executor;
+    TChecksumThread thread(executor, ds_, 0, 0x1234, 0x9000, true);
+    RunWorker(thread);
     const auto* p = reinterpret_cast<const std::uint8_t*>(content_.data());
     expectSame(thread.Results(), ref.compute({p + 0x1234, 0x9000}), "calculator range");
     EXPECT_EQ(ds_.Memories[0].ChecksumValid, 0);

@@ -3,15 +3,19 @@
 #include "editor/fill_pattern.h"
 #include "editor/fill_range.h"
 #include "editor/fill_thread.h"
+#include "project/executor.h"
 #include "project/project.h"
 
 #include "common/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace zelmo::editor {
 namespace {
@@ -157,9 +161,10 @@ TEST_F(FillRunTest, FillChangesOnlyTheRangeAndStoresTheWholeBufferSum) {
         platform::File f = makeFile("a.swp");
         platform::File* files[] = {&f};
         FillOrder order{kA, kA + 0x10001, 0x11235, kB, 0x1234, kind, 42};
-        const std::uint32_t sum = runFill(order, files);
+        const FillResult result = runFill(order, files);
+        ASSERT_TRUE(result.ok);
         const std::string after = read("a.swp");
-        EXPECT_EQ(sum, sumOf(after, kA, kB)) << "kind " << kind;
+        EXPECT_EQ(result.Checksums[0], sumOf(after, kA, kB)) << "kind " << kind;
         EXPECT_EQ(after.substr(0, kA + 0x10001), original_.substr(0, kA + 0x10001));
         EXPECT_EQ(after.substr(kA + 0x10001 + 0x11235), original_.substr(kA + 0x10001 + 0x11235));
         const auto expected = generate(kind, 0x1234, 0x11235, fillPieceSize(kind), 42);
@@ -172,7 +177,7 @@ TEST_F(FillRunTest, FillChangesOnlyTheRangeAndStoresTheWholeBufferSum) {
 TEST_F(FillRunTest, UnknownKindWritesNothing) {
     platform::File f = makeFile("a.swp");
     platform::File* files[] = {&f};
-    EXPECT_EQ(runFill({kA, kA + 4, 16, kB, 0, 0, 0}, files), sumOf(original_, kA, kB));
+    EXPECT_EQ(runFill({kA, kA + 4, 16, kB, 0, 0, 0}, files).Checksums[0], sumOf(original_, kA, kB));
     EXPECT_EQ(read("a.swp"), original_);
 }
 
@@ -190,12 +195,14 @@ TEST_F(FillRunTest, SwapsKeepTheByteSumAndLinkedFilesGetTheSameBytes) {
         ASSERT_TRUE(test::writeFile(dir_ / "b.swp", std::string(kA + kB, '\x11')));
         platform::File b = platform::File::open(dir_ / "b.swp", platform::OpenMode::ReadWrite);
         platform::File* files[] = {&a, &b};
-        const std::uint32_t sum = runFill({kA, kA, kB, kB, 0, kind, 0}, files);
+        const FillResult result = runFill({kA, kA, kB, kB, 0, kind, 0}, files);
         const std::string after = read("a.swp");
-        EXPECT_EQ(sum, sumOf(after, kA, kB));
+        EXPECT_EQ(result.Checksums[0], sumOf(after, kA, kB));
         if (kind != SwapNibbles) {
-            EXPECT_EQ(sum, sumOf(original_, kA, kB)) << "kind " << kind;
+            EXPECT_EQ(result.Checksums[0], sumOf(original_, kA, kB)) << "kind " << kind;
         }
+        // Each file's checksum covers its own bytes outside the range.
+        EXPECT_EQ(result.Checksums[1], sumOf(read("b.swp"), kA, kB));
         std::vector<std::uint8_t> expected(original_.begin() + kA, original_.end());
         swapInPlace(kind, expected);
         EXPECT_EQ(after.substr(kA), std::string(expected.begin(), expected.end()));
@@ -207,45 +214,160 @@ TEST_F(FillRunTest, SwapsKeepTheByteSumAndLinkedFilesGetTheSameBytes) {
 
 TEST_F(FillRunTest, InitialisingASwapFileGivesMemoryASum) {
     platform::File f = platform::File::open(dir_ / "new.swp", platform::OpenMode::ReadWriteCreate);
-    const std::uint32_t sum = initialiseSwapFile(f, 0x30000, 0x12345);
-    EXPECT_EQ(sum, 0xFFu * 0x12345u);
+    EXPECT_EQ(initialiseSwapFile(f, 0x30000, 0x12345), 0xFFu * 0x12345u);
     EXPECT_EQ(read("new.swp"), std::string(0x30000, '\xFF'));
 }
 
-TEST(FillThread, LinkedDevicesGetTheSameFillAndTheActiveOneTheChecksum) {
+// Three devices of one kind, each with two data sets (memory A 0x100 bytes, B 0x200 bytes) of
+// their own bytes; the first two are linked.
+class FillThreadTest : public ::testing::Test {
+protected:
+    FillThreadTest() {
+        project.SetSwapPath(QString::fromStdString(dir.path().string()));
+        DeviceDescriptor d{};
+        d.Type = DT_EPROM;
+        d.MemSize[0] = 0x100;
+        d.MemSize[1] = 0x200;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(project.AddDevice(d), i);
+            for (int s = 0; s < 2; ++s) {
+                EXPECT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
+                std::vector<std::uint8_t> own(0x300, static_cast<std::uint8_t>(i * 2 + s + 1));
+                EXPECT_TRUE(dataSet(i, s).Write(0, 0, std::span(own).first(0x100)));
+                EXPECT_TRUE(dataSet(i, s).Write(1, 0, std::span(own).first(0x200)));
+            }
+        }
+        project.LinkDevices = 1;
+        project.UpdateLinks();
+        project.Devices[2]->Linked = 0; // the third device is not linked
+    }
+    ~FillThreadTest() override { project.CloseAll(true); }
+
+    CDataSet& dataSet(int device, int index) { return *project.Devices[device]->DataSets[index]; }
+    std::string memoryB(int device, int index) {
+        std::string bytes(0x200, '\0');
+        EXPECT_TRUE(dataSet(device, index)
+                        .Read(1, 0, {reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()}));
+        return bytes;
+    }
+    static std::uint32_t sumOf(const std::string& s) {
+        return byteSum({reinterpret_cast<const std::uint8_t*>(s.data()), s.size()});
+    }
+
     test::TempDir dir;
     TProject project;
-    for (int d = 0; d < 3; ++d) {
-        project.Devices[d] = std::make_unique<CDevice>();
-        CDevice& dev = *project.Devices[d];
-        dev.Linked = d < 2 ? 1 : 0; // the third device is not linked
-        dev.DataSetCount = 2;
-        for (int s = 0; s < 2; ++s) {
-            auto ds = std::make_unique<CDataSet>();
-            const auto path = dir / ("buf" + std::to_string(d * 2 + s) + ".swp");
-            EXPECT_TRUE(test::writeFile(path, std::string(0x300, '\0')));
-            ds->SwapFile = platform::File::open(path, platform::OpenMode::ReadWrite);
-            ds->TotalSize = 0x300;
-            ds->MemStart = {0, 0x100, 0x300, 0x300, 0x300};
-            dev.DataSets[s] = std::move(ds);
-        }
-    }
-    project.DeviceCount = 3;
-    project.LinkDevices = 1;
+};
 
-    TFillThread thread(project, 0, 1, 1, 0x10, 0x20, 0xAB, FillConstByte);
-    thread.start();
-    ASSERT_TRUE(thread.wait(30000));
-    std::string expected(0x300, '\0');
-    expected.replace(0x110, 0x20, std::string(0x20, '\xAB'));
-    EXPECT_EQ(test::readFile(dir / "buf1.swp"), expected);
-    EXPECT_EQ(test::readFile(dir / "buf3.swp"), expected);
-    EXPECT_EQ(test::readFile(dir / "buf5.swp"), std::string(0x300, '\0'));
-    EXPECT_EQ(test::readFile(dir / "buf0.swp"), std::string(0x300, '\0'));
-    const MemoryState& state = project.Devices[0]->DataSets[1]->Memories[1];
+TEST_F(FillThreadTest, LinkedDevicesGetTheFillAndEachItsOwnChecksum) {
+    // Both ways a step can reach the main thread: inline, and queued to this thread's loop.
+    for (const bool queued : {false, true}) {
+        SCOPED_TRACE(queued ? "queued" : "inline");
+        CInlineExecutor inlineSteps;
+        CMainThreadExecutor mainThread;
+        CExecutor& executor = queued ? static_cast<CExecutor&>(mainThread) : inlineSteps;
+        const std::uint8_t value = queued ? 0xCD : 0xAB;
+        TFillThread thread(project, executor,
+                           {.Device = 0,
+                            .DataSet = 1,
+                            .Memory = 1,
+                            .First = 0x10,
+                            .Length = 0x20,
+                            .Value = value,
+                            .Kind = FillConstByte});
+        RunWorker(thread);
+        ASSERT_TRUE(thread.Outcome().ok);
+        for (int d = 0; d < 3; ++d) {
+            std::string expected(0x200, static_cast<char>(d * 2 + 2));
+            if (d < 2) {
+                expected.replace(0x10, 0x20, std::string(0x20, static_cast<char>(value)));
+            }
+            EXPECT_EQ(memoryB(d, 1), expected) << "device " << d;
+            const MemoryState& state = dataSet(d, 1).Memories[1];
+            // Every rewritten buffer knows its new sum and counts as changed; the other stays.
+            EXPECT_EQ(state.Modified, d < 2 ? 1 : 0) << "device " << d;
+            if (d < 2) {
+                EXPECT_EQ(state.ChecksumValid, 1) << "device " << d;
+                EXPECT_EQ(state.Checksum, sumOf(expected)) << "device " << d;
+            }
+        }
+        EXPECT_EQ(thread.Checksum(), sumOf(memoryB(0, 1)));
+        EXPECT_EQ(memoryB(0, 0), std::string(0x200, '\x01')); // the other data set is untouched
+    }
+}
+
+TEST_F(FillThreadTest, ClearLeavesNoFileAndNothingUnsaved) {
+    MemoryState& state = dataSet(1, 1).Memories[1];
+    state.SetCurrent(std::make_shared<CFileEntry>());
+    state.OnEdited();
+    CInlineExecutor executor;
+    TFillThread thread(project, executor,
+                       {.Device = 0,
+                        .DataSet = 1,
+                        .Memory = 1,
+                        .Length = 0x200,
+                        .Value = 0xFF,
+                        .Kind = FillConstByte,
+                        .Clear = true});
+    RunWorker(thread);
+    ASSERT_TRUE(thread.Outcome().ok);
+    EXPECT_EQ(memoryB(1, 1), std::string(0x200, '\xFF'));
+    EXPECT_EQ(state.Current, nullptr);
+    EXPECT_EQ(state.Modified, 0);
     EXPECT_EQ(state.ChecksumValid, 1);
-    EXPECT_EQ(state.Checksum, 0xABu * 0x20u);
-    EXPECT_EQ(thread.Checksum(), 0xABu * 0x20u);
+    EXPECT_EQ(state.Checksum, 0x200u * 0xFF);
+}
+
+TEST_F(FillThreadTest, RangesOutsideTheMemoryAreRefused) {
+    CInlineExecutor executor;
+    const FillRequest requests[] = {
+        {.Device = 0, .DataSet = 0, .Memory = 0, .First = 0xF0, .Length = 0x11, .Kind = 1},
+        {.Device = 3, .DataSet = 0, .Memory = 0, .Length = 1, .Kind = 1},
+        {.Device = 0, .DataSet = 2, .Memory = 0, .Length = 1, .Kind = 1},
+        {.Device = 0, .DataSet = 0, .Memory = 4, .Length = 1, .Kind = 1},
+    };
+    for (const FillRequest& request : requests) {
+        TFillThread thread(project, executor, request);
+        RunWorker(thread);
+        EXPECT_FALSE(thread.Outcome().ok);
+        EXPECT_EQ(thread.Outcome().message, "Invalid range.");
+    }
+    EXPECT_EQ(dataSet(0, 0).Memories[0].Modified, 0);
+}
+
+// A file-size limit makes every write past the first 64 KiB fail, as a full disk would.
+class FillFailureTest : public FillRunTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved_), 0);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    void TearDown() override {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    void limit(rlim_t bytes) {
+        rlimit l = saved_;
+        l.rlim_cur = bytes;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &l), 0);
+    }
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+};
+
+TEST_F(FillFailureTest, FailedWriteFailsTheFillAndTheChecksumIsWhatIsOnDisk) {
+    for (int kind : {FillConstByte, FillSeqBytes}) {
+        SCOPED_TRACE(kind);
+        platform::File f = makeFile("a.swp");
+        platform::File* files[] = {&f};
+        limit(0x10000);
+        const FillResult result = runFill({0, 0, kA + kB, kA + kB, 0xFF, kind, 0}, files);
+        limit(saved_.rlim_cur);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.message, "Couldn't write swap file.");
+        const std::string after = read("a.swp");
+        EXPECT_EQ(after.substr(0x10000), original_.substr(0x10000)); // nothing written past it
+        EXPECT_EQ(result.Checksums[0], sumOf(after, 0, kA + kB));
+    }
 }
 
 } // namespace

@@ -284,7 +284,7 @@ TEST_F(ViewTest, CellLooksShowCursorSelectionAreasAndDifferences) {
     info.Areas[0].Start = 0x10;
     info.Areas[0].End = 0x1F;
     info.Areas[0].Color = 0x000000FF; // red as 0x00BBGGRR
-    ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     ASSERT_TRUE(dev().DataSets[1]->Write(0, 3, Bytes{0x00}));
     view.MouseDown({GridKind::Hex, 2, 2}, MouseButton::Left, false);
     view.MouseDown({GridKind::Hex, 3, 1}, MouseButton::Left, true);

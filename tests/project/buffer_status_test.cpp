@@ -11,7 +11,7 @@ protected:
     CDevice& addDevice(const DeviceDescriptor& descriptor) {
         const int d = project.AddDevice(descriptor);
         EXPECT_GE(d, 0);
-        EXPECT_FALSE(project.AddDataSet(d, 3).empty());
+        EXPECT_FALSE(project.AddDataSet(d, SwapInit::ResetAndFill).empty());
         return *project.Devices[d];
     }
 };

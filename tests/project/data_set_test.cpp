@@ -14,7 +14,7 @@ TEST_F(DataSetTest, ZeroSizeMemoriesTakeNoBytes) {
     // A = 3, B absent, C = 5, D absent, E = 2.
     const int d = project.AddDevice(makeDescriptor({3, 0, 5, 0, 2}));
     ASSERT_EQ(d, 0);
-    ASSERT_FALSE(project.AddDataSet(d, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(d, SwapInit::ResetAndFill).empty());
     const CDataSet& ds = *project.Devices[0]->DataSets[0];
     EXPECT_EQ(ds.MemStart, (std::array<std::int64_t, 5>{0, 3, 3, 8, 8}));
     EXPECT_EQ(ds.TotalSize, 10u);
@@ -27,7 +27,7 @@ TEST_F(DataSetTest, ZeroSizeMemoriesTakeNoBytes) {
 
 TEST_F(DataSetTest, TransfersStayInsideTheirMemory) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 4, 0, 0, 2})), 0);
-    ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     CDataSet& ds = *project.Devices[0]->DataSets[0];
 
     const std::uint8_t b[] = {1, 2, 3, 4};
@@ -58,7 +58,7 @@ TEST_F(DataSetTest, TransfersStayInsideTheirMemory) {
 
 TEST_F(DataSetTest, MappingShowsEachMemory) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({2, 3, 0, 1, 0})), 0);
-    ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     CDataSet& ds = *project.Devices[0]->DataSets[0];
     const std::uint8_t b[] = {7, 8, 9};
     ASSERT_TRUE(ds.Write(1, 0, b));
@@ -110,8 +110,8 @@ TEST(MemoryState, BookkeepingRules) {
 TEST_F(DataSetTest, TargetSetsWriteEveryLinkedDataSet) {
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), i);
-        ASSERT_FALSE(project.AddDataSet(i, 3).empty());
-        ASSERT_FALSE(project.AddDataSet(i, 3).empty());
+        ASSERT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
+        ASSERT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
     }
     project.Devices[0]->SelectedDataSet = 1;
     project.Devices[0]->Linked = 1;

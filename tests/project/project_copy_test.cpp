@@ -26,7 +26,7 @@ protected:
         for (int d = 0; d < 2; ++d) {
             ASSERT_EQ(project.AddDevice(makeDescriptor({8, 4, 0, 0, 3})), d);
             for (int s = 0; s < 2; ++s) {
-                ASSERT_FALSE(project.AddDataSet(d, 3).empty());
+                ASSERT_FALSE(project.AddDataSet(d, SwapInit::ResetAndFill).empty());
                 const std::uint8_t mark[] = {static_cast<std::uint8_t>(d * 16 + s), 0x5A};
                 ASSERT_TRUE(project.Devices[d]->DataSets[s]->Write(1, 2, mark));
             }

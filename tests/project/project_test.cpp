@@ -4,8 +4,11 @@
 #include "project/option_file.h"
 #include "serialization/serialization.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -23,9 +26,10 @@ TEST_F(ProjectTest, IdsStayUniqueAndNonZeroInAFullProject) {
     for (int d = 0; d < kMaxDevices; ++d) {
         ASSERT_EQ(project.AddDevice(descriptor), d);
         for (int s = 0; s < kMaxDataSets; ++s) {
-            ASSERT_FALSE(project.AddDataSet(d, 3).empty()) << d << " " << s;
+            ASSERT_FALSE(project.AddDataSet(d, SwapInit::ResetAndFill).empty()) << d << " " << s;
         }
-        EXPECT_TRUE(project.AddDataSet(d, 3).empty()); // a 17th data set is refused
+        EXPECT_TRUE(
+            project.AddDataSet(d, SwapInit::ResetAndFill).empty()); // a 17th data set is refused
     }
     EXPECT_EQ(project.AddDevice(descriptor), -1); // and a 17th device
     EXPECT_EQ(project.DeviceCount, kMaxDevices);
@@ -57,7 +61,7 @@ TEST_F(ProjectTest, RequestedIdsAreUsedUnchanged) {
     EXPECT_EQ(project.Devices[0]->OptId, 0xABCD);
     EXPECT_TRUE(std::filesystem::exists(swapDir / "optABCD.swp"));
     EXPECT_EQ(project.Devices[0]->OptPath, qpath(swapDir / "optABCD.swp"));
-    ASSERT_EQ(project.AddDataSet(0, 3, 0x00E1, "Image"), "Image");
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0x00E1, "Image"), "Image");
     EXPECT_TRUE(std::filesystem::exists(swapDir / "buf00E1.swp"));
 }
 
@@ -80,20 +84,21 @@ TEST_F(ProjectTest, NewDeviceEntryFromDescriptor) {
 
 TEST_F(ProjectTest, DefaultNameTakesTheSmallestFreeNumber) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
-    EXPECT_EQ(project.AddDataSet(0, 3), "Data set 1");
-    EXPECT_EQ(project.AddDataSet(0, 3, 0, "Data set 3"), "Data set 3");
-    EXPECT_EQ(project.AddDataSet(0, 3), "Data set 2");
-    EXPECT_EQ(project.AddDataSet(0, 3), "Data set 4");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill), "Data set 1");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "Data set 3"), "Data set 3");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill), "Data set 2");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill), "Data set 4");
     // Given names are cut to 16 characters; an empty one counts as none.
-    EXPECT_EQ(project.AddDataSet(0, 3, 0, "ABCDEFGHIJKLMNOPQRST"), "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(project.AddDataSet(0, 3, 0, ""), "Data set 5");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0, "ABCDEFGHIJKLMNOPQRST"),
+              "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::ResetAndFill, 0, ""), "Data set 5");
 }
 
 TEST_F(ProjectTest, RestoreKeepsIntactSwapFilesAndRefillsMissingOnes) {
     const DeviceDescriptor descriptor = makeDescriptor({4, 2, 0, 0, 0});
     ASSERT_EQ(project.AddDevice(descriptor, 0x0101), 0);
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0x1111).empty());
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0x2222).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x1111).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x2222).empty());
     const std::uint8_t bytes[] = {1, 2, 3, 4};
     ASSERT_TRUE(project.Devices[0]->DataSets[0]->Write(0, 0, bytes));
     ASSERT_TRUE(project.Devices[0]->DataSets[1]->Write(0, 0, bytes));
@@ -103,9 +108,9 @@ TEST_F(ProjectTest, RestoreKeepsIntactSwapFilesAndRefillsMissingOnes) {
     ASSERT_TRUE(writeFile(swapDir / "buf3333.swp", std::string("\x05\x06\x07\x08\x09\x0A\x0B", 7)));
 
     ASSERT_EQ(project.AddDevice(descriptor, 0x0101), 0);
-    EXPECT_EQ(project.AddDataSet(0, 0, 0x1111, "Kept"), "Kept");
-    EXPECT_EQ(project.AddDataSet(0, 0, 0x2222, "Missing"), "Missing");
-    EXPECT_EQ(project.AddDataSet(0, 0, 0x3333, "Longer"), "Longer");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x1111, "Kept"), "Kept");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x2222, "Missing"), "Missing");
+    EXPECT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x3333, "Longer"), "Longer");
     EXPECT_EQ(bytesOf(swapDir / "buf1111.swp"), std::string("\x01\x02\x03\x04\xFF\xFF", 6));
     EXPECT_EQ(bytesOf(swapDir / "buf2222.swp"), std::string(6, '\xFF'));
     EXPECT_EQ(bytesOf(swapDir / "buf3333.swp"), std::string("\x05\x06\x07\x08\x09\x0A\x0B", 7));
@@ -119,14 +124,14 @@ TEST_F(ProjectTest, RestoreKeepsIntactSwapFilesAndRefillsMissingOnes) {
 TEST_F(ProjectTest, ResetFlagDiscardsOldContents) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
     // A card restore asks for a reset under a new id and writes the bytes itself.
-    ASSERT_EQ(project.AddDataSet(0, 1, 0, "Card"), "Card");
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::Reset, 0, "Card"), "Card");
     EXPECT_EQ(std::filesystem::file_size(swapFile(*project.Devices[0]->DataSets[0])), 0u);
     // A restore whose stored id is missing gets a whole buffer all the same.
-    ASSERT_EQ(project.AddDataSet(0, 0, 0, "No id"), "No id");
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::Keep, 0, "No id"), "No id");
     EXPECT_EQ(readFile(swapFile(*project.Devices[0]->DataSets[1])), std::string(4, '\xFF'));
     // A reset of a requested id refills the file.
     ASSERT_TRUE(writeFile(swapDir / "buf4444.swp", "old contents"));
-    ASSERT_FALSE(project.AddDataSet(0, 1, 0x4444).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::Reset, 0x4444).empty());
     EXPECT_EQ(readFile(swapDir / "buf4444.swp"), std::string(4, '\xFF'));
 }
 
@@ -172,7 +177,7 @@ TEST_F(ProjectTest, SlotsAreNeverRenumbered) {
     const DeviceDescriptor descriptor = makeDescriptor({4, 0, 0, 0, 0});
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(project.AddDevice(descriptor), i);
-        ASSERT_FALSE(project.AddDataSet(i, 3).empty());
+        ASSERT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
     }
     const QString firstOpt = project.Devices[0]->OptPath;
     const QString firstSwap = project.Devices[0]->DataSets[0]->SwapPath;
@@ -195,7 +200,7 @@ TEST_F(ProjectTest, SlotsAreNeverRenumbered) {
 TEST_F(ProjectTest, RemovingADataSetKeepsTheSelectionOnTheSameDataSet) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
     for (int i = 0; i < 4; ++i) {
-        ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+        ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     }
     CDevice& device = *project.Devices[0];
     CDataSet* third = device.DataSets[2].get();
@@ -267,7 +272,7 @@ TEST_F(ProjectTest, IncompleteDevicesAreTakenOutKeepingTheirFiles) {
     for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(project.AddDevice(descriptor), i);
         if (i == 1 || i == 3) {
-            ASSERT_FALSE(project.AddDataSet(i, 3).empty());
+            ASSERT_FALSE(project.AddDataSet(i, SwapInit::ResetAndFill).empty());
         }
     }
     CDevice* fourth = project.Devices[3].get();
@@ -315,11 +320,11 @@ TEST_F(ProjectTest, MovesAndLinks) {
 TEST_F(ProjectTest, CancelledFillCreatesNoDataSet) {
     ASSERT_EQ(project.AddDevice(makeDescriptor({1u << 20, 0, 0, 0, 0})), 0);
     Progress progress;
-    ASSERT_FALSE(project.AddDataSet(0, 3, 0x0777, nullptr, &progress).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x0777, nullptr, &progress).empty());
     EXPECT_EQ(progress.text(), QStringLiteral("Allocating buffer (1.00 MB)"));
     EXPECT_EQ(progress.percent(), 100);
     progress.requestCancel();
-    EXPECT_TRUE(project.AddDataSet(0, 3, 0x0888, nullptr, &progress).empty());
+    EXPECT_TRUE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x0888, nullptr, &progress).empty());
     EXPECT_EQ(project.Devices[0]->DataSetCount, 1);
     EXPECT_FALSE(std::filesystem::exists(swapDir / "buf0888.swp"));
 }
@@ -333,14 +338,14 @@ TEST_F(ProjectTest, UnopenableFilesFailTheOperation) {
     project.SetSwapPath(qpath(swapDir.path()));
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
     std::filesystem::create_directory(swapDir / "buf5555.swp");
-    EXPECT_TRUE(project.AddDataSet(0, 3, 0x5555).empty());
+    EXPECT_TRUE(project.AddDataSet(0, SwapInit::ResetAndFill, 0x5555).empty());
     EXPECT_EQ(project.Devices[0]->DataSetCount, 0);
 }
 
 TEST_F(ProjectTest, CloseAllDeletesOnlyWhenAsked) {
     EXPECT_EQ(project.CloseAll(true), -1);
     ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 0);
-    ASSERT_FALSE(project.AddDataSet(0, 3).empty());
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
     project.ProjectFileName = QStringLiteral("/x/p.zlp");
     project.ActiveDevice = 0;
     const QString opt = project.Devices[0]->OptPath;
@@ -373,4 +378,94 @@ TEST(BuildDay, ParsesCompilerDateAndTime) {
         EXPECT_EQ(project.SetBuildDay(date, time), 0);
     }
     EXPECT_EQ(project.BuildDay, (std::array<std::uint8_t, 4>{6, 9, 2, 3})); // unchanged
+}
+
+TEST_F(ProjectTest, StoredIdsThatAreTakenAreDrawnAnew) {
+    // A project file naming one option file and one swap file twice.
+    const DeviceDescriptor descriptor = makeDescriptor({4, 0, 0, 0, 0});
+    IdRedrawn redrawn;
+    ASSERT_EQ(project.AddDevice(descriptor, 0x0042, &redrawn), 0);
+    EXPECT_EQ(redrawn.Requested, 0); // the first one keeps its id
+    ASSERT_EQ(project.AddDevice(descriptor, 0x0042, &redrawn), 1);
+    EXPECT_EQ(redrawn.Requested, 0x0042);
+    EXPECT_EQ(redrawn.Drawn, project.Devices[1]->OptId);
+    EXPECT_NE(project.Devices[1]->OptId, 0x0042);
+
+    ASSERT_EQ(project.AddDataSet(0, SwapInit::Keep, 0x0777, "First"), "First");
+    redrawn = {};
+    ASSERT_EQ(project.AddDataSet(1, SwapInit::Keep, 0x0777, "Second", nullptr, &redrawn), "Second");
+    const CDataSet& second = *project.Devices[1]->DataSets[0];
+    EXPECT_EQ(redrawn.Requested, 0x0777);
+    EXPECT_EQ(redrawn.Drawn, second.SwapId);
+    EXPECT_NE(second.SwapId, 0x0777);
+    // Removing the second device leaves the first one's buffer in place.
+    const std::uint8_t bytes[] = {1, 2, 3, 4};
+    ASSERT_TRUE(project.Devices[0]->DataSets[0]->Write(0, 0, bytes));
+    ASSERT_TRUE(project.RemoveDevice(1));
+    EXPECT_EQ(readFile(swapDir / "buf0777.swp"), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_TRUE(std::filesystem::exists(swapDir / "opt0042.swp"));
+}
+
+TEST_F(ProjectTest, DrawnIdsAvoidFilesLeftInTheSwapFolder) {
+    // Stale files of an earlier project under the first ids the generator hands out.
+    ASSERT_TRUE(writeFile(swapDir / "opt0005.swp", std::string(1024, 'x')));
+    ASSERT_TRUE(writeFile(swapDir / "buf0006.swp", "old"));
+    std::vector<std::uint16_t> draws{5, 6, 7, 6, 8};
+    project.IdSource = [&draws, i = std::size_t{0}]() mutable { return draws[i++ % draws.size()]; };
+    ASSERT_EQ(project.AddCompleteDevice(makeDescriptor({4, 0, 0, 0, 0})).Slot, 0);
+    EXPECT_EQ(project.Devices[0]->OptId, 6);               // 5 has a file
+    EXPECT_EQ(project.Devices[0]->DataSets[0]->SwapId, 7); // 6 has a file
+    EXPECT_EQ(readFile(swapDir / "opt0005.swp"), std::string(1024, 'x'));
+    EXPECT_EQ(readFile(swapDir / "buf0006.swp"), "old");
+    // When every draw is taken the ids are walked in order.
+    draws = {5};
+    ASSERT_EQ(project.AddDevice(makeDescriptor({4, 0, 0, 0, 0})), 1);
+    EXPECT_EQ(project.Devices[1]->OptId, 1);
+}
+
+TEST_F(ProjectTest, IndexesNeverPointOutsideTheArrays) {
+    ASSERT_EQ(project.AddCompleteDevice(makeDescriptor({4, 0, 0, 0, 0})).Slot, 0);
+    ASSERT_FALSE(project.AddDataSet(0, SwapInit::ResetAndFill).empty());
+    CDevice& device = *project.Devices[0];
+    // Values a corrupt project file could carry.
+    for (int bad : {-1, 2, 16, 1000}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(project.SetActiveDevice(bad));
+        EXPECT_FALSE(project.SelectDataSet(0, bad));
+        EXPECT_FALSE(project.ShowDataSet(0, bad));
+        if (bad != -1) {
+            EXPECT_FALSE(project.SetCompareTo(0, 0, bad)); // -1 is "none"
+        }
+        EXPECT_FALSE(project.SelectDataSet(bad, 0));
+    }
+    EXPECT_TRUE(project.SetCompareTo(0, 0, 1));
+    EXPECT_TRUE(project.SetCompareTo(0, 0, -1));
+    EXPECT_EQ(project.ActiveDevice, 0);
+    EXPECT_EQ(device.SelectedDataSet, 0);
+    // An index written past the setters still reads as no data set, never as a wild pointer.
+    device.ShownDataSet = 40;
+    device.SelectedDataSet = -3;
+    EXPECT_EQ(device.Shown(), nullptr);
+    EXPECT_EQ(device.Selected(), nullptr);
+    project.ActiveDevice = 17;
+    EXPECT_EQ(project.Active(), nullptr);
+    project.ActiveDevice = 0;
+    device.ShownDataSet = 0;
+    device.SelectedDataSet = 0;
+}
+
+TEST_F(ProjectTest, EmptySwapPathMeansTheTemporaryFolder) {
+    TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.path());
+    project.SetSwapPath(QString());
+    const AddDeviceResult added = project.AddCompleteDevice(makeDescriptor({4, 0, 0, 0, 0}));
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(added.Slot, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(work.path())) << "nothing in the current directory";
+    const QString temp = QFileInfo(QDir::tempPath()).canonicalFilePath() + "/";
+    EXPECT_EQ(project.Devices[0]->OptPath,
+              temp + QString::asprintf("opt%04X.swp", project.Devices[0]->OptId));
+    EXPECT_TRUE(QFile::exists(project.Devices[0]->DataSets[0]->SwapPath));
+    EXPECT_TRUE(project.Devices[0]->DataSets[0]->SwapPath.startsWith(temp));
 }

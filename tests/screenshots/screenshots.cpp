@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     fMain.show();
     fMain.setGeometry(screen);
     Settle(200);
-    fMain.StartUp();
+    fMain.Initialize();
     fMain.setGeometry(screen);
     Save(&fMain, QStringLiteral("main_window"));
 

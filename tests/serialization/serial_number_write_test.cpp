@@ -22,7 +22,7 @@ protected:
                 .AddCompleteDevice(test::makeDescriptor({kSizeA, 64, 0, 0, 8}, DEV_SERIALIZATION))
                 .Slot;
         device = project.Devices[static_cast<std::size_t>(slot)].get();
-        EXPECT_FALSE(project.AddDataSet(slot, 3).empty());
+        EXPECT_FALSE(project.AddDataSet(slot, SwapInit::ResetAndFill).empty());
         device->ShownDataSet =
             1; // operations use data set 0; the serial number goes to the shown one
         CSerialization& s = *device->Serialization;

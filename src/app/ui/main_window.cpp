@@ -4,8 +4,10 @@
 #include "app/bottom_tabs_model.h"
 #include "app/close_check.h"
 #include "app/command_states.h"
+#include "app/installation_record.h"
 #include "app/log_header.h"
 #include "app/main_setup_model.h"
+#include "app/startup_status.h"
 #include "app/ui/about_box.h"
 #include "app/ui/bottom_tabs.h"
 #include "app/ui/busy_window.h"
@@ -21,7 +23,6 @@
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
-#include "operations/library_startup.h"
 #include "persistence/settings_document.h"
 #include "project/device_descriptor.h"
 
@@ -60,7 +61,14 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
           return clock;
       }()),
       buildDay_(buildDay), commandLine_(std::move(commandLine)),
-      appDir_(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(appDir)) {
+      appDir_(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(appDir)),
+      session_(
+          {.Log = [this](LogKind kind, const QString& text) { AddLog(kind, text); },
+           .ShowMessage = [this](const QString& text) { ShowMessageDialog(miWarning, mbOk, text); },
+           .Confirm =
+               [this](const QString& question) {
+                   return ShowMessageDialog(miQuestion, mbOkCancel, question) == mrOk;
+               }}) {
     if (!appDir_.endsWith(u'/')) {
         appDir_ += u'/';
     }
@@ -103,11 +111,7 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     fHelp_ = new TfHelp(appDir_, this);
 }
 
-TfMain::~TfMain() {
-    if (hardware_.isBound()) {
-        hardware_.api().ZmFree();
-    }
-}
+TfMain::~TfMain() = default;
 
 void TfMain::BuildLayout() {
     pProject = new TProjectBar(*commands_);
@@ -386,10 +390,11 @@ void TfMain::miOptionsClick() {
                                                   FieldQString(p.SerialNumber));
     }
     context.GangCapable = project_.GangCapable != 0;
-    context.RemoteLoaded = remote_.isLoaded();
+    context.RemoteLoaded = session_.RemoteLoaded();
     TfMainSetup dialog(project_, context, this);
     dialog.exec();
     ApplyConfiguration();
+    pStatus->SetMode(ModeText());
     RefreshAll();
 }
 
@@ -437,16 +442,13 @@ void TfMain::Shutdown() {
     StoreState();
     // The option and swap files stay for the next start, which restores the project from them.
     project_.CloseAll(false);
-    if (hardware_.isBound()) {
-        const HardwareEntryPoints& api = hardware_.api();
+    if (session_.Started()) {
         for (const ProgrammerInfo& p : programmers_) {
-            api.ZmCloseHardware(p.Port);
-            api.ZmClose(p.Port);
+            session_.Api().ZmCloseHardware(p.Port);
         }
-        api.ZmFree();
-        hardware_.release();
     }
-    remote_.release();
+    // Closes the programmers, frees the hardware library and unloads the remote-control library.
+    session_.Close();
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
@@ -468,39 +470,11 @@ void TfMain::ProjectHandedOver(const QString& path) {
     emit projectOpenRequested(path);
 }
 
-void TfMain::StartUp() {
-    if (started_) {
-        return;
-    }
-    started_ = true;
-    Initialize();
-    if (!hardware_.isBound()) {
-        return; // the application is ending
-    }
-    FormPlacement form = Placement();
-    if (!configFile_.isEmpty()) {
-        const Result restored = RestoreConfigurationFile(configFile_, project_, form);
-        if (!restored.ok) {
-            QMessageBox::critical(this, QStringLiteral("Error"), restored.message);
-        } else {
-            SetPlacement(form);
-        }
-    }
-    if (!remote_.isLoaded()) {
-        project_.RemoteCtrl = 0;
-    }
-    ApplyConfiguration();
-    pProject->SetCardCommands(CardCommandsAvailable(programmers_));
-    RefreshAll();
-    if (programmers_.empty()) {
-        SetStatusMessage(QStringLiteral("Hardware not found. Entered demo mode."));
-    }
-    EnableStartupCommands(true);
-    tProgress->start();
-    if (project_.DebugMode != 0) {
-        setWindowTitle(windowTitle() + QStringLiteral(" - DEBUG"));
-    }
-    startupMs_ = startupClock_.elapsed();
+void TfMain::Terminate() {
+    // Nothing below the failed step runs; the library is freed and the application ends.
+    initFailed_ = true;
+    session_.Close();
+    QCoreApplication::exit(1);
 }
 
 void TfMain::Initialize() {
@@ -513,26 +487,74 @@ void TfMain::Initialize() {
         AddLog(lkWarning, QString::fromLatin1(kReleaseAgeWarning));
     }
 
-    const QString appDir = appDir_;
-    const LibraryStartup startup = StartLibraries(appDir, 0, hardware_, remote_);
-    for (const QString& line : startup.Log) {
-        AddLog(lkPlain, line);
-    }
-    if (startup.Failed) {
-        QMessageBox::critical(this, QStringLiteral("Error"), startup.ErrorBoxText);
-        QCoreApplication::exit(1);
-        return;
+    AddLog(lkSection, QStringLiteral("Checking registry."));
+    const Result recorded = RecordInstallation(appDir_);
+    if (!recorded.ok) {
+        QMessageBox::warning(this, QStringLiteral("Warning"), recorded.message);
     }
 
-    AddLog(lkSection, QStringLiteral("Reading configuration files."));
-    const HardwareEntryPoints& api = hardware_.api();
-    const CatalogueLoadResult loaded =
-        LoadCatalogue({api.ZmGetVendorsDevices, api.ZmGetNoOfVendors, api.ZmGetNoOfDevices},
-                      CataloguePath(appDir), catalogue_);
-    for (const QString& line : loaded.Messages) {
-        AddLog(lkDetail, line);
+    const Result started = session_.StartLibraries(appDir_, project_.DebugMode);
+    if (!started.ok) {
+        QMessageBox::critical(this, QStringLiteral("Error"), started.message);
+        Terminate();
+        return;
     }
+    // Without the remote-control library the setting is off for this run.
+    if (!session_.RemoteLoaded()) {
+        project_.RemoteCtrl = 0;
+    }
+    const bool found = session_.FindProgrammers(commandLine_.ForcedPort.value_or(-1));
+    programmers_ = session_.Programmers();
+    project_.ProgrammerCount = static_cast<std::int32_t>(programmers_.size());
+    project_.GangCapable = session_.GangCapable() ? 1 : 0;
+    if (!found) {
+        Terminate();
+        return;
+    }
+    // An unreadable catalogue has been logged; the application goes on with an empty one.
+    session_.LoadCatalogue();
+
+    FormPlacement form = Placement();
+    if (!configFile_.isEmpty()) {
+        const Result restored = RestoreConfigurationFile(configFile_, project_, form);
+        if (restored.ok) {
+            SetPlacement(form);
+        } else {
+            QMessageBox::critical(this, QStringLiteral("Error"), restored.message);
+        }
+    }
+    if (projectRestore_) {
+        projectRestore_();
+    }
+    if (!session_.RemoteLoaded()) {
+        project_.RemoteCtrl = 0;
+    }
+    ApplyConfiguration();
+    pProject->SetCardCommands(CardCommandsAvailable(programmers_));
+    RefreshAll();
     AddLog(lkSection, QStringLiteral("Initialization done."));
+    AddLog(lkPlain, FreeSpaceLine(QStringLiteral("Program directory free bytes: "), appDir_));
+    AddLog(lkPlain,
+           FreeSpaceLine(QStringLiteral("Swap directory free bytes: "), project_.SwapPath));
+    SetStatusMessage(
+        HardwareFoundMessage(programmers_, project_.GangCapable != 0, project_.GangMode != 0));
+    pStatus->SetMode(ModeText());
+    EnableStartupCommands(true);
+    tProgress->start();
+    if (project_.DebugMode != 0) {
+        setWindowTitle(windowTitle() + QStringLiteral(" - DEBUG"));
+    }
+    startupMs_ = startupClock_.elapsed();
+}
+
+QString TfMain::ModeText() const {
+    if (programmers_.empty()) {
+        return tr("Demo mode");
+    }
+    if (programmers_.size() >= 2 && project_.GangCapable != 0 && project_.GangMode != 0) {
+        return tr("'Gang' mode, %1 programmers").arg(programmers_.size());
+    }
+    return tr("'Single' mode");
 }
 
 } // namespace zelmo

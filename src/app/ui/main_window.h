@@ -11,9 +11,7 @@
 #include "app/message_log.h"
 #include "app/refresh_plan.h"
 #include "app/release.h"
-#include "catalogue/catalogue_list.h"
-#include "operations/hardware_binding.h"
-#include "operations/remote_binding.h"
+#include "app/startup_session.h"
 #include "project/project.h"
 
 #include <QElapsedTimer>
@@ -87,6 +85,8 @@ public:
     void StoreState();
     using ProjectStore = std::function<void(CMyIni& document)>;
     void SetProjectStore(ProjectStore store) { projectStore_ = std::move(store); }
+    // Restores the working project (or the "-p" project) at start-up, after the configuration.
+    void SetProjectRestore(std::function<void()> restore) { projectRestore_ = std::move(restore); }
 
     FormPlacement Placement() const;
     void SetPlacement(const FormPlacement& placement);
@@ -99,7 +99,10 @@ public:
 
     // The programmers found at start-up (empty in demo mode).
     const std::vector<ProgrammerInfo>& Programmers() const { return programmers_; }
-    bool RemoteLoaded() const { return remote_.isLoaded(); }
+    bool RemoteLoaded() const { return session_.RemoteLoaded(); }
+    const CStartupSession& Session() const { return session_; }
+    // Set once a start-up step decided that the application must close.
+    bool InitFailed() const { return initFailed_; }
 
     // Command handlers.
     void miOptionsClick();
@@ -117,13 +120,12 @@ public:
     QTimer* tProgress = nullptr;
 
 public slots:
-    // Runs once, at the first idle moment after the window is shown: reports the release, binds
-    // the hardware library (and the remote-control library when present) and has the hardware
-    // library read the device catalogue. A missing or incomplete library ends the application.
+    // The one-shot initialization, at the first idle moment after the window is shown: reports
+    // the release and records the installation; binds the libraries, opens the programmers
+    // (checking their firmware) and reads the catalogue on the start-up session; restores the
+    // configuration; refreshes every view and reports what was found. A step that decides the
+    // application must close frees the library and ends the event loop with 1.
     void Initialize();
-    // The start-up after the window is shown: Initialize, then the configuration, the views and
-    // the commands that stay disabled until start-up is done.
-    void StartUp();
     // A later start handed over a project path: the window comes to the front and the
     // project-opening command (projectOpenRequested) takes it.
     void ProjectHandedOver(const QString& path);
@@ -144,6 +146,8 @@ private:
     void RefreshStatistics();
     void EnableStartupCommands(bool on);
     void PlaceAtDesignedPosition();
+    void Terminate();
+    QString ModeText() const;
 
     QElapsedTimer startupClock_; // first member: started before anything else is built
     qint64 startupMs_ = -1;
@@ -158,13 +162,12 @@ private:
     TfHelp* fHelp_ = nullptr;
     CRefreshPlan refresh_;
     ProjectStore projectStore_;
+    std::function<void()> projectRestore_;
     std::vector<ProgrammerInfo> programmers_;
     bool initialized_ = false;
-    bool started_ = false;
+    bool initFailed_ = false;
     bool shutDown_ = false;
-    HardwareBinding hardware_;
-    RemoteControlBinding remote_;
-    CCatalogue catalogue_;
+    CStartupSession session_;
 };
 
 } // namespace zelmo

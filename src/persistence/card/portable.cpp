@@ -466,7 +466,8 @@ private:
             }
             const std::string name(FieldView(header.Name));
             std::string added;
-            runStep(context_, [&] { added = project_.AddDataSet(slot, 1, 0, name.c_str()); });
+            runStep(context_,
+                    [&] { added = project_.AddDataSet(slot, SwapInit::Reset, 0, name.c_str()); });
             if (added.empty() || !ReadMemories(header, descriptor, in,
                                                *device.DataSets[static_cast<std::size_t>(j)])) {
                 return readFailed();
