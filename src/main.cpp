@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
     zelmo::TfMain fMain(start.buildDay, line);
     QObject::connect(&instance, &zelmo::CSingleInstance::projectHandedOver, &fMain,
                      &zelmo::TfMain::ProjectHandedOver);
+    QObject::connect(
+        &fMain, &zelmo::TfMain::terminated, &app,
+        [](int exitCode) { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
     fMain.show();
     // The one-shot initialization runs once the window is shown and the loop is idle.
     QTimer::singleShot(0, &fMain, &zelmo::TfMain::Initialize);

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -27,6 +28,13 @@ public:
     // the next entry tries again with the same name. Returns whether every byte was written.
     bool Append(const QString& entryText);
 
+    // Until Release(), entries are kept instead of written. At start-up the switch is known only
+    // once the configuration has been read, and the report of the steps before belongs in the
+    // file as well; Release() writes the kept entries when the switch is on by then, and drops
+    // them otherwise.
+    void Hold() { holding_ = true; }
+    void Release();
+
     // Full path of the file, empty before the name is fixed (or when no folder was found).
     const QString& FilePath() const { return path_; }
 
@@ -42,6 +50,8 @@ private:
     const std::uint8_t* switch_ = nullptr;
     bool nameFixed_ = false;
     QString path_;
+    bool holding_ = false;
+    QStringList held_;
 };
 
 } // namespace zelmo

@@ -108,6 +108,17 @@ TEST_F(MainWindowTest, FullRefreshShowsTheActiveDevice) {
     device.Busy = 0;
 }
 
+TEST_F(MainWindowTest, TheFrameFollowsTheProjectNotifier) {
+    AddDevice({64, 0, 16, 0, 0});
+    QCoreApplication::processEvents(); // no explicit refresh: the notifier's report is enough
+    EXPECT_EQ(window.pBottom->tceTabs->TabCaption(btMemoryA + 2), "EEPROM (C)");
+    EXPECT_EQ(window.pOperation->lDeviceName->text(), "CHIP / DIP8");
+    window.Project().RemoveDevice(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.pBottom->tceTabs->TabCaption(btMemoryA), "-");
+    EXPECT_EQ(window.pOperation->lDeviceName->text(), "No device");
+}
+
 TEST_F(MainWindowTest, CloseIsRefusedForAModifiedAssignedEnabledBuffer) {
     CDevice& device = AddDevice({64, 16, 0, 0, 0});
     device.MemSelect = 0x01;
@@ -157,7 +168,9 @@ TEST_F(MainWindowTest, LogViewRendersColoursHeadersAndTheLogFileFollowsTheOption
     EXPECT_NE(colourAt(static_cast<int>(text.indexOf("Firmware"))), QColor(255, 0, 0));
     EXPECT_EQ(colourAt(static_cast<int>(text.indexOf("CHIP"))), QColor(0, 0, 255));
 
-    // The report-file option is the log file's switch.
+    // The report-file option is the log file's switch (start-up ends the hold on the file once
+    // the configuration is read; this window skips start-up).
+    window.Log().File().Release();
     EXPECT_TRUE(window.Log().File().FilePath().isEmpty());
     window.Project().ReportFile = 1;
     window.AddLog(lkPlain, "into the file");

@@ -76,8 +76,10 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     project_.DebugMode = commandLine_.DebugMode ? 1 : 0;
     project_.BuildDay = buildDay_;
     SetConfigurationDefaults(project_);
-    // The log file follows the configuration's switch itself, whoever changes it.
+    // The log file follows the configuration's switch itself, whoever changes it; the start-up
+    // report waits for the configuration to say whether it goes to the file.
     log_.File().FollowSwitch(&project_.ReportFile);
+    log_.File().Hold();
 
     configFile_ = ConfigurationFilePath();
     if (commandLine_.ClearConfiguration && !configFile_.isEmpty()) {
@@ -163,6 +165,25 @@ void TfMain::ConnectCommands() {
     connect(pProject->iMakerLogo, &THoverLabel::clicked, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerWebSite))); });
     connect(pBottom, &TBottomTabs::tabSelected, this, &TfMain::tceTabsChange);
+
+    // The frame's own views follow the project: one refresh after a burst of changes.
+    frameRefresh_ = new QTimer(this);
+    frameRefresh_->setSingleShot(true);
+    frameRefresh_->setInterval(0);
+    connect(frameRefresh_, &QTimer::timeout, this, [this] {
+        for (RefreshStep step : {RefreshStep::CommandStates, RefreshStep::DeviceHeader,
+                                 RefreshStep::BottomTabs, RefreshStep::Statistics}) {
+            refresh_.Run(step);
+        }
+    });
+    const auto later = [this] { frameRefresh_->start(); };
+    const CProjectNotifier* n = &project_.Notifier;
+    connect(n, &CProjectNotifier::DeviceAdded, this, later);
+    connect(n, &CProjectNotifier::DeviceRemoved, this, later);
+    connect(n, &CProjectNotifier::DevicesMoved, this, later);
+    connect(n, &CProjectNotifier::DeviceLinked, this, later);
+    connect(n, &CProjectNotifier::ActiveDeviceChanged, this, later);
+    connect(n, &CProjectNotifier::DataSetShown, this, later);
 }
 
 void TfMain::RegisterRefreshes() {
@@ -473,8 +494,9 @@ void TfMain::ProjectHandedOver(const QString& path) {
 void TfMain::Terminate() {
     // Nothing below the failed step runs; the library is freed and the application ends.
     initFailed_ = true;
+    log_.File().Release();
     session_.Close();
-    QCoreApplication::exit(1);
+    emit terminated(1);
 }
 
 void TfMain::Initialize() {
@@ -523,6 +545,7 @@ void TfMain::Initialize() {
             QMessageBox::critical(this, QStringLiteral("Error"), restored.message);
         }
     }
+    log_.File().Release();
     if (projectRestore_) {
         projectRestore_();
     }

@@ -124,7 +124,7 @@ public slots:
     // the release and records the installation; binds the libraries, opens the programmers
     // (checking their firmware) and reads the catalogue on the start-up session; restores the
     // configuration; refreshes every view and reports what was found. A step that decides the
-    // application must close frees the library and ends the event loop with 1.
+    // application must close frees the library and sends terminated(1).
     void Initialize();
     // A later start handed over a project path: the window comes to the front and the
     // project-opening command (projectOpenRequested) takes it.
@@ -132,6 +132,9 @@ public slots:
 
 signals:
     void projectOpenRequested(const QString& path);
+    // Start-up decided that the application must close with this exit code; the process ends
+    // its event loop (the window itself does not, so it can be driven without one).
+    void terminated(int exitCode);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -160,6 +163,7 @@ private:
     TMainCommands* commands_ = nullptr;
     TfBusy* fBusy_ = nullptr;
     TfHelp* fHelp_ = nullptr;
+    QTimer* frameRefresh_ = nullptr;
     CRefreshPlan refresh_;
     ProjectStore projectStore_;
     std::function<void()> projectRestore_;
