@@ -29,8 +29,8 @@ QApplication& Application() {
         ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
         ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
-        ::setenv("ZELMO_SIM_CONFIG", (root + "/simulator.ini").c_str(),
-                 1); // absent: one programmer
+        // The shipped Lib/simulator.ini of the application directory: one programmer.
+        ::unsetenv("ZELMO_SIM_CONFIG");
         ::setenv("ZELMO_SIM_STATE", (root + "/sim").c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
         return root;

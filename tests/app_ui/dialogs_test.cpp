@@ -155,6 +155,9 @@ TEST(SettingsDialogWidget, TimerIntervalOutsideTheListShowsNothingAndOkStores333
     EXPECT_EQ(dialog.cbTimerInterval->count(), 4);
     EXPECT_EQ(dialog.cbTimerInterval->itemText(1), "0.33s");
     EXPECT_EQ(dialog.cbExtReport->text(), "Auto && Run mode extended report (Log)");
+    const auto* reload = dialog.rbReloadDisabled->parentWidget();
+    EXPECT_EQ(reload->property("title").toString(),
+              "Reload file before programming (Auto && Run mode, Program tab)");
     dialog.show();
     Press(&dialog, Qt::Key_Return); // Enter acts as OK
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -150,7 +150,7 @@ QWidget* TfMainSetup::ProductionPage() {
     layout->addWidget(Group(tr("Programmers"), mode));
     layout->addWidget(Group(tr("Production mode start"), trigger));
     layout->addWidget(Group(
-        QStringLiteral("Reload file before programming (Auto & Run mode, Program tab)"), reload));
+        QStringLiteral("Reload file before programming (Auto && Run mode, Program tab)"), reload));
     layout->addStretch(1);
     return Page(layout);
 }
