@@ -150,9 +150,12 @@ TEST_F(StartupTest, OneProgrammerReportsEveryStepAndTheLogFileHasThemToo) {
     EXPECT_TRUE(record.readAll().contains("Signature=zelmo2u"));
 }
 
-TEST_F(StartupTest, NoProgrammerEntersDemoMode) {
+TEST_F(StartupTest, NoProgrammerEntersDemoModeAndDebugModeMarksTheCaption) {
     Simulator("[simulator]\nprogrammers = 0\n");
-    TfMain& w = Start();
+    CommandLine line;
+    line.DebugMode = true;
+    TfMain& w = Start(line);
+    EXPECT_EQ(w.windowTitle(), "Zelmo 2 / ver. 73.18.02.16 - DEBUG");
     EXPECT_TRUE(Log().contains("No programmers found. Entering demo mode."));
     EXPECT_TRUE(Log().contains("Initialization done."));
     EXPECT_EQ(w.StatusMessage(), "Hardware not found. Entered demo mode.");
