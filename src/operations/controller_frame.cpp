@@ -35,7 +35,9 @@ std::optional<QString> pathOf(const QByteArray& payload) {
     if (path.endsWith(QChar(u'\0'))) {
         path.chop(1);
     }
-    if (path.isEmpty() || path.contains(QChar(u'\0'))) {
+    // The path and its terminator fit the application's path buffer.
+    if (path.isEmpty() || path.size() >= static_cast<qsizetype>(kMaxPathChars) ||
+        path.contains(QChar(u'\0'))) {
         return std::nullopt;
     }
     return path;

@@ -81,6 +81,7 @@ TEST(ControllerFrames, ThePayloadMustFitTheIdentifier) {
         {"path without terminator", raw(0, utf16le("/p.zlp")), true},
         {"path of the longest size", raw(0, utf16le(QString(kMaxPathChars - 1, 'a')) + "\0\0"),
          true},
+        {"path too long for its terminator", raw(0, utf16le(QString(kMaxPathChars, 'a'))), false},
         {"empty path", raw(0, {}), false},
         {"only a terminator", raw(0, QByteArray(2, '\0')), false},
         {"odd byte count", raw(0, utf16le("/p.zlp") + "x"), false},
