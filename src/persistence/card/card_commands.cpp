@@ -157,13 +157,27 @@ bool CCardCommands::ProgrammerReady(int index) const {
     return true;
 }
 
-void CCardCommands::RunTransfer(QThread& worker, const QString& text, Progress& first,
-                                Progress& second) const {
+TCardThread::Job CCardCommands::TransferJob(TCardThread::Direction direction, int programmer,
+                                            bool gang) const {
+    return {.Transfer = direction,
+            .Gang = gang,
+            .ProgrammerIndex = programmer,
+            .Ports = Ports(),
+            .Project = &project_,
+            .Library = &library_,
+            .Executor = &executor_,
+            .AppDir = appDir_,
+            .Log = host_.Log,
+            .SetBusyText = host_.SetBusyText};
+}
+
+void CCardCommands::RunTransfer(TCardThread& worker, const QString& text) const {
     if (host_.RunBusy) {
-        host_.RunBusy(worker, text, first, second);
+        host_.RunBusy(worker, text, worker.DeviceProgress, worker.PieceProgress);
     } else {
-        zelmo::RunWorker(worker);
+        RunWorker(worker);
     }
+    worker.wait();
 }
 
 void CCardCommands::SaveToCard() {
@@ -210,19 +224,8 @@ void CCardCommands::SaveToCard() {
         return;
     }
 
-    TCardThread worker({.Transfer = TCardThread::Write,
-                        .Gang = gang,
-                        .ProgrammerIndex = programmer,
-                        .Ports = Ports(),
-                        .Project = &project_,
-                        .Library = &library_,
-                        .Executor = &executor_,
-                        .AppDir = appDir_,
-                        .Log = host_.Log,
-                        .SetBusyText = host_.SetBusyText});
-    RunTransfer(worker, gang ? GangCardBusyText(0) : latin1(kBusyWritingCard),
-                worker.DeviceProgress, worker.PieceProgress);
-    worker.wait();
+    TCardThread worker(TransferJob(TCardThread::Write, programmer, gang));
+    RunTransfer(worker, gang ? GangCardBusyText(0) : latin1(kBusyWritingCard));
 
     if (!worker.Success() && host_.ShowError) {
         host_.ShowError(latin1(kCouldNotSaveProject));
@@ -249,17 +252,8 @@ void CCardCommands::ReadFromCard() {
     // Reading replaces the project, whatever the card turns out to hold.
     project_.CloseAll(true);
 
-    TCardThread worker({.Transfer = TCardThread::Read,
-                        .ProgrammerIndex = programmer,
-                        .Ports = Ports(),
-                        .Project = &project_,
-                        .Library = &library_,
-                        .Executor = &executor_,
-                        .AppDir = appDir_,
-                        .Log = host_.Log,
-                        .SetBusyText = host_.SetBusyText});
-    RunTransfer(worker, latin1(kBusyReadingCard), worker.DeviceProgress, worker.PieceProgress);
-    worker.wait();
+    TCardThread worker(TransferJob(TCardThread::Read, programmer, false));
+    RunTransfer(worker, latin1(kBusyReadingCard));
 
     if (!worker.ReadMessage().isEmpty() && host_.ShowError) {
         host_.ShowError(worker.ReadMessage());

@@ -8,6 +8,7 @@
 
 #include "abi/hardware_api.h"
 #include "app/log_kind.h"
+#include "persistence/card/card_thread.h"
 #include "platform/progress.h"
 
 #include <QString>
@@ -18,14 +19,7 @@
 
 class QThread;
 
-namespace zelmo {
-class CExecutor;
-class TProject;
-} // namespace zelmo
-
 namespace zelmo::card {
-
-class CardLibrary;
 
 inline constexpr char kDemoModeRefusal[] = "Operation not available in demo mode.";
 inline constexpr char kOperationCancelled[] = "Operation cancelled.";
@@ -84,7 +78,9 @@ private:
     void SetStatus(const QString& text) const;
     bool StandAloneCheck() const;
     bool ProgrammerReady(int index) const;
-    void RunTransfer(QThread& worker, const QString& text, Progress& first, Progress& second) const;
+    TCardThread::Job TransferJob(TCardThread::Direction direction, int programmer, bool gang) const;
+    // The worker under the busy window, until it has ended.
+    void RunTransfer(TCardThread& worker, const QString& text) const;
     std::vector<std::int32_t> Ports() const;
     int ProgrammerCount() const { return static_cast<int>(programmers_.size()); }
 

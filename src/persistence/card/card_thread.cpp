@@ -59,6 +59,7 @@ void TCardThread::run() {
     if (job_.Transfer == Read) {
         const Result read = portable.Read(*job_.Project, port(job_.ProgrammerIndex));
         if (!read.ok) {
+            const std::lock_guard lock(mutex_);
             readMessage_ = read.message;
         }
         return;

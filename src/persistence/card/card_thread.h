@@ -13,8 +13,10 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace zelmo {
@@ -52,10 +54,13 @@ public:
     explicit TCardThread(Job job);
 
     // Set when the thread is made; cleared when a write fails.
-    bool Success() const { return success_; }
+    bool Success() const { return success_.load(); }
     // After a failed read: "Could not read project." for the error box, or empty when the
     // library's messages are in the log instead.
-    const QString& ReadMessage() const { return readMessage_; }
+    QString ReadMessage() const {
+        const std::lock_guard lock(mutex_);
+        return readMessage_;
+    }
 
     Progress DeviceProgress; // first bar: the device (gang: the card) being transferred
     Progress PieceProgress;  // second bar: the memory being transferred
@@ -69,7 +74,10 @@ private:
     Result WriteGang(CPortable& portable);
 
     Job job_;
-    bool success_ = true;
+    // Written by the worker, read by the command after the wait; guarded so that the order is
+    // plain to ThreadSanitizer too, which does not see Qt's own wait.
+    std::atomic<bool> success_{true};
+    mutable std::mutex mutex_;
     QString readMessage_;
 };
 
