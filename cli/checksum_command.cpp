@@ -25,15 +25,8 @@ void usage(FILE* out) {
 
 // At most 8 hexadecimal digits, as the calculator's fields accept.
 std::optional<std::uint32_t> parseHex(const QString& text) {
-    if (text.isEmpty() || text.size() > 8) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const uint value = text.toUInt(&ok, 16);
-    if (!ok || text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-'))) {
-        return std::nullopt;
-    }
-    return value;
+    const auto value = ParseHex(text, 8);
+    return value ? std::optional(static_cast<std::uint32_t>(*value)) : std::nullopt;
 }
 
 int runChecksum(const QStringList& args) {
@@ -74,11 +67,15 @@ int runChecksum(const QStringList& args) {
         return 2;
     }
 
+    // Only a regular file: a pipe would wait for a writer and a device would never end.
     const platform::File file =
         platform::File::open(std::filesystem::path(in.toStdU16String()), platform::OpenMode::Read);
     const std::int64_t size = file.isOpen() ? file.size() : -1;
-    if (size < 0 || std::filesystem::is_directory(std::filesystem::path(in.toStdU16String()))) {
-        std::fprintf(stderr, "zelmo2-cli checksum: cannot read '%s'\n", qPrintable(in));
+    if (size < 0) {
+        const QString reason = QString::fromStdString(platform::errorText(file.error()));
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(WithReason(
+                         QStringLiteral("zelmo2-cli checksum: cannot read '%1'").arg(in), reason)));
         return 1;
     }
     if (size > 0xFFFFFFFFll) {

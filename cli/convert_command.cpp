@@ -48,18 +48,7 @@ int bad(const char* format, const QString& value = {}) {
     return 2;
 }
 
-std::optional<std::uint64_t> parseNumber(const QString& text) {
-    bool ok = false;
-    std::uint64_t value = 0;
-    if (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X"))) {
-        value = text.mid(2).toULongLong(&ok, 16);
-    } else if (!text.isEmpty() && text[0].isDigit()) {
-        value = text.toULongLong(&ok, 10);
-    }
-    return ok ? std::optional(value) : std::nullopt;
-}
-
-std::optional<std::uint8_t> parseFormat(const QString& name, bool allowAuto) {
+std::optional<FileFormat> parseFormat(const QString& name) {
     if (name == QLatin1String("bin")) {
         return FmtBinary;
     }
@@ -71,9 +60,6 @@ std::optional<std::uint8_t> parseFormat(const QString& name, bool allowAuto) {
     }
     if (name == QLatin1String("jedec")) {
         return FmtJedec;
-    }
-    if (allowAuto && name == QLatin1String("auto")) {
-        return 0xFF;
     }
     return std::nullopt;
 }
@@ -120,12 +106,13 @@ int runConvert(const QStringList& args) {
         } else if (a == QLatin1String("--sizes")) {
             sizes = v;
         } else if (a == QLatin1String("--type")) {
-            if (!(type = parseNumber(v)) || *type > 255) {
+            if (!(type = ParseNumber(v)) || *type > 255) {
                 return bad("'%s' is not a device type", v);
             }
         } else if (a == QLatin1String("--pins")) {
-            if (!(pins = parseNumber(v)) || *pins > 0xFFFFFFFFu) {
-                return bad("'%s' is not a pin count", v);
+            // The pin count is one byte wherever it is stored or written.
+            if (!(pins = ParseNumber(v)) || *pins > 255) {
+                return bad("'%s' is not a pin count (0 to 255)", v);
             }
         } else if (a == QLatin1String("--memory")) {
             const QString m = v.toUpper();
@@ -142,18 +129,17 @@ int runConvert(const QStringList& args) {
         } else if (a == QLatin1String("--out-format")) {
             outFormat = v;
         } else if (a == QLatin1String("--buffer-offset") || a == QLatin1String("--file-offset")) {
-            const auto n = parseNumber(v);
+            const auto n = ParseNumber(v);
             if (!n || *n > 0x7FFFFFFFFFFFFFFFull) {
                 return bad("'%s' is not a number", v);
             }
             (a == QLatin1String("--buffer-offset") ? bufferOffset : fileOffset) = n;
         } else if (a == QLatin1String("--fill")) {
-            bool ok = false;
-            const uint value = v.toUInt(&ok, 16);
-            if (!ok || v.size() > 2 || value > 0xFF) {
+            const auto value = v.size() <= 2 ? ParseHex(v, 2) : std::nullopt;
+            if (!value) {
                 return bad("'%s' is not a hexadecimal byte", v);
             }
-            fillWith = static_cast<std::uint8_t>(value);
+            fillWith = static_cast<std::uint8_t>(*value);
             fillGiven = true;
         } else {
             usage(stderr);
@@ -173,12 +159,24 @@ int runConvert(const QStringList& args) {
     if (optimize && out.isEmpty()) {
         return bad("--optimize needs --out");
     }
-    const auto loadFormat = parseFormat(inFormat, true);
+    const bool guess = inFormat == QLatin1String("auto");
+    const std::optional<FileFormat> loadFormat =
+        guess ? formats::GuessFormat(in) : parseFormat(inFormat);
     if (!loadFormat) {
         return bad("'%s' is not an input format", inFormat);
     }
-    std::optional<std::uint8_t> saveFormat;
-    if (!out.isEmpty() && !(saveFormat = parseFormat(outFormat, false))) {
+    // TI-txt and POF files are only ever assigned to a memory for the hardware library to read;
+    // loading one would leave the buffer as it was and report success.
+    if (*loadFormat == FmtTiTxt || *loadFormat == FmtPof) {
+        return bad(*loadFormat == FmtTiTxt
+                       ? "'%s' is taken for a TI-txt file, which is assigned to a memory, never "
+                         "read; name its format with --in-format"
+                       : "'%s' is taken for a POF file, which is assigned to a memory, never "
+                         "read; name its format with --in-format",
+                   in);
+    }
+    std::optional<FileFormat> saveFormat;
+    if (!out.isEmpty() && !(saveFormat = parseFormat(outFormat))) {
         return bad("'%s' is not an output format", outFormat);
     }
 
@@ -202,7 +200,7 @@ int runConvert(const QStringList& args) {
             return bad("--sizes needs five sizes A,B,C,D,E");
         }
         for (int m = 0; m < 5; ++m) {
-            const auto n = parseNumber(parts[m]);
+            const auto n = ParseNumber(parts[m]);
             if (!n || *n > 0xFFFFFFFFu) {
                 return bad("'%s' is not a memory size", parts[m]);
             }
@@ -218,6 +216,11 @@ int runConvert(const QStringList& args) {
         return bad("--type and --pins go with --sizes");
     }
     const bool logic = descriptor.Type == DT_PLD;
+    if (saveFormat == FmtJedec && !logic) {
+        return bad("JEDEC files hold the fuse map of a logic device (type 5); this device is "
+                   "of type %s",
+                   QString::number(descriptor.Type));
+    }
     const int saveMemory = memory < 0 ? 0 : memory;
     const int loadMemory = logic ? 0 : saveMemory;
     std::uint64_t total = 0;
@@ -252,15 +255,14 @@ int runConvert(const QStringList& args) {
     ParseBuildDay(BuildDateText(), BuildTimeText(), engine.BuildDay);
     engine.Targets[0] = &set;
     engine.Memory = static_cast<std::uint8_t>(loadMemory);
-    FileEntryPtr entry =
-        formats::NewFileEntry(in, *loadFormat == 0xFF ? formats::GuessFormat(in) : *loadFormat);
+    FileEntryPtr entry = formats::NewFileEntry(in, *loadFormat);
     entry->FillBefore = fill ? 1 : 0;
     entry->FillWith = fillWith;
     entry->BufferOffset = static_cast<std::int64_t>(bufferOffset.value_or(0));
     entry->FileOffset = static_cast<std::int64_t>(fileOffset.value_or(0));
     engine.CurrentEntry = entry;
     if (!engine.Load()) {
-        std::fprintf(stderr, "%s\n", qPrintable(engine.Message));
+        std::fprintf(stderr, "%s\n", qPrintable(WithReason(engine.Message, engine.Reason)));
         return 1;
     }
     std::printf("%s\n", qPrintable(engine.Message));
@@ -272,7 +274,7 @@ int runConvert(const QStringList& args) {
     engine.SaveType = *saveFormat;
     engine.Optimize = optimize ? 1 : 0;
     if (!engine.Save()) {
-        std::fprintf(stderr, "%s\n", qPrintable(engine.Message));
+        std::fprintf(stderr, "%s\n", qPrintable(WithReason(engine.Message, engine.Reason)));
         return 1;
     }
     std::printf("%s\n", qPrintable(engine.Message));

@@ -18,14 +18,37 @@ QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A catalogue text as one field of a tab-separated line: a backslash and the control characters
+// are written as escapes ("\\", "\t", "\n", "\r", "\xHH"), so no name can split a field or a line.
+QString escaped(const std::string& text) {
+    QString out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\\') {
+            out += QLatin1String("\\\\");
+        } else if (c == '\t') {
+            out += QLatin1String("\\t");
+        } else if (c == '\n') {
+            out += QLatin1String("\\n");
+        } else if (c == '\r') {
+            out += QLatin1String("\\r");
+        } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+            out += QLatin1String("\\x") + QString::number(c, 16).rightJustified(2, u'0').toUpper();
+        } else {
+            out += QChar(c);
+        }
+    }
+    return out;
+}
+
 QString deviceLine(const DeviceDescriptor& d) {
     QStringList sizes;
     for (std::uint32_t size : d.MemSize) {
         sizes << QString::number(size);
     }
     QStringList fields;
-    fields << latin1(FieldText(d.Vendor)) << latin1(FieldText(d.Name))
-           << latin1(FieldText(d.Package)) << QString::number(d.Type) << sizes.join(',')
+    fields << escaped(FieldText(d.Vendor)) << escaped(FieldText(d.Name))
+           << escaped(FieldText(d.Package)) << QString::number(d.Type) << sizes.join(',')
            << QString::number(d.PinCount & 0xFFu)
            << QStringLiteral("0x") + QString::number(d.Flags, 16).toUpper();
     return fields.join(QLatin1Char('\t'));
@@ -60,9 +83,9 @@ int runDevices(const QStringList& args) {
 
     CatalogueFilter filter;
     if (parser.isSet("type")) {
-        bool ok = false;
-        filter.Type = parser.value("type").toInt(&ok);
-        if (!ok || filter.Type < 0 || filter.Type > 255) {
+        const auto type = ParseNumber(parser.value("type"));
+        filter.Type = type && *type <= 255 ? static_cast<int>(*type) : -1;
+        if (filter.Type < 0) {
             err << "zelmo2-cli devices: --type takes a device type code such as 1 (EPROM)\n";
             return 2;
         }

@@ -7,6 +7,8 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 
 namespace zelmo::cli {
@@ -32,6 +34,47 @@ void printUsage(FILE* out) {
 }
 } // namespace
 
+namespace {
+std::optional<std::uint64_t> parseDigits(QStringView text, int base) {
+    const QByteArray bytes = text.toLatin1();
+    const char* first = bytes.constData();
+    const char* last = first + bytes.size();
+    for (const char* p = first; p < last; ++p) {
+        const bool digit = (*p >= '0' && *p <= '9') ||
+                           (base == 16 && ((*p >= 'a' && *p <= 'f') || (*p >= 'A' && *p <= 'F')));
+        if (!digit) {
+            return std::nullopt; // from_chars alone would take a leading '-'
+        }
+    }
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, base);
+    if (bytes.isEmpty() || error != std::errc() || end != last) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool hexPrefix(const QString& text) {
+    return text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X"));
+}
+} // namespace
+
+std::optional<std::uint64_t> ParseNumber(const QString& text) {
+    return hexPrefix(text) ? parseDigits(QStringView(text).mid(2), 16) : parseDigits(text, 10);
+}
+
+std::optional<std::uint64_t> ParseHex(const QString& text, int maxDigits) {
+    const QStringView digits = hexPrefix(text) ? QStringView(text).mid(2) : QStringView(text);
+    if (digits.size() > maxDigits) {
+        return std::nullopt;
+    }
+    return parseDigits(digits, 16);
+}
+
+QString WithReason(const QString& message, const QString& reason) {
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
+}
+
 const std::vector<Command>& commands() {
     return registry();
 }
@@ -43,6 +86,9 @@ CommandRegistrar::CommandRegistrar(const Command& command) {
 } // namespace zelmo::cli
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a write fail with its own reason instead of ending the program
+    // half-way through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zelmo2-cli");
     QStringList args = QCoreApplication::arguments();

@@ -4,15 +4,22 @@
 # a binary ("load") and the binary into a record file ("save"); every output is checked against
 # the image. Builds nothing; makes its inputs in a temporary folder.
 #
-# Usage: [RUNS=n] compare.sh [ZELMO2_CLI] [SREC_CAT] [OBJCOPY]
+# Usage: [RUNS=n] compare.sh [ZELMO2_CLI | BENCH_FORMATS] [SREC_CAT] [OBJCOPY]
 #   every figure is the best of RUNS (default 2) runs, which the machine's other load blurs less.
-#   defaults: build/bin/zelmo2-cli next to this checkout, srec_cat and objcopy from PATH.
+#   defaults: build/bin/zelmo2-cli next to this checkout, srec_cat and objcopy from PATH. Given
+#   the benchmark program (as scripts/run-benchmarks does), the zelmo2-cli of its build is used.
+#   A save includes flushing the new file to disk before it replaces the old one.
+#   ONLY_ZELMO=1 leaves the other tools out (to set two builds of zelmo2-cli side by side).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:-$here/../../build/bin/zelmo2-cli}
+if [ "$(basename "$cli")" = bench_formats ]; then
+    cli=$(cd "$(dirname "$cli")/.." && pwd)/bin/zelmo2-cli
+fi
 srec_cat=${2:-$(command -v srec_cat || true)}
 objcopy=${3:-$(command -v objcopy || true)}
+if [ -n "${ONLY_ZELMO:-}" ]; then srec_cat=""; objcopy=""; fi
 size=$((64 * 1024 * 1024))
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelmo-compare.XXXXXX")

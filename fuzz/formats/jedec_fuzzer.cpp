@@ -2,6 +2,7 @@
 // result back out; nothing may land outside the two memories.
 
 #include "formats/jedec.h"
+#include "formats/text_output.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (r.ok) {
         JedecHeader header;
         header.pins = static_cast<std::uint8_t>(data[1] & 0x3F);
-        std::string text;
-        writeJedec(target.fuses, target.vectors, header, text);
+        StringOutput out;
+        writeJedec(target.fuses, target.vectors, header, out.out());
     }
     return 0;
 }

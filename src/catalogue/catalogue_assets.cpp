@@ -1,6 +1,6 @@
 #include "catalogue/catalogue_assets.h"
 
-#include "platform/regular_file.h"
+#include "platform/file_io.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +55,8 @@ platform::File OpenApplicationFile(const QString& path) {
     if (path.isEmpty()) {
         return {};
     }
-    return platform::openRegularFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+    return platform::File::open(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                                platform::OpenMode::Read);
 }
 
 QByteArray ReadLogoFile(const QString& path) {

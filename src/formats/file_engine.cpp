@@ -6,11 +6,14 @@
 #include "formats/srecord.h"
 #include "formats/text_output.h"
 
+#include "platform/piece_loop.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -59,38 +62,59 @@ struct MappedTargets {
     }
 };
 
-// Feeds a record reader from large reads of the file, carrying an unfinished line over.
+// Feeds a record reader from large reads of the file, carrying an unfinished line over into
+// the next piece.
 template <typename Reader>
 ParseStep feedByReads(Reader& reader, const platform::File& file, std::uint64_t size) {
     std::vector<char> buffer(kReadChunk + Reader::kMaxLine + 2);
     std::size_t have = 0;
-    std::uint64_t position = 0;
-    for (;;) {
-        const auto want = static_cast<std::size_t>(
-            std::min<std::uint64_t>(buffer.size() - have, size - position));
-        if (want > 0 &&
-            !file.readAt(position,
-                         std::span(reinterpret_cast<std::uint8_t*>(buffer.data()) + have, want))) {
-            return ParseStep::Failed;
-        }
-        position += want;
-        have += want;
-        const bool last = position >= size;
+    ParseStep step = ParseStep::More;
+    const platform::PieceEnd end =
+        platform::forEachPiece(size, kReadChunk, [&](std::uint64_t position, std::size_t length) {
+            if (!file.readAt(
+                    position,
+                    std::span(reinterpret_cast<std::uint8_t*>(buffer.data()) + have, length))) {
+                step = ParseStep::Failed;
+                return false;
+            }
+            have += length;
+            std::size_t consumed = 0;
+            step = reader.parse(std::span<const char>(buffer.data(), have),
+                                position + length >= size, consumed);
+            std::memmove(buffer.data(), buffer.data() + consumed, have - consumed);
+            have -= consumed;
+            return step == ParseStep::More;
+        });
+    if (end == platform::PieceEnd::Done && size == 0) {
         std::size_t consumed = 0;
-        const ParseStep step =
-            reader.parse(std::span<const char>(buffer.data(), have), last, consumed);
-        if (step != ParseStep::More || last) {
-            return step == ParseStep::More ? ParseStep::Failed : step;
-        }
-        std::memmove(buffer.data(), buffer.data() + consumed, have - consumed);
-        have -= consumed;
+        step = reader.parse({}, true, consumed); // an empty file: the format decides
     }
+    return step == ParseStep::More ? ParseStep::Failed : step;
 }
+
+// A writer's text, appended to the new file.
+TextOutput::Flush appendTo(platform::ReplacementFile& file) {
+    return [&file, position = std::uint64_t{0}](std::span<const char> text) mutable {
+        const bool ok = file.write(
+            position, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        position += text.size();
+        return ok;
+    };
+}
+
+// Reports a piece loop's progress as the busy window's percentage.
+struct ReportTo {
+    Progress& busy;
+    void operator()(std::uint64_t done, std::uint64_t total) const {
+        busy.setFraction(done, total);
+    }
+};
 
 } // namespace
 
-bool TFile::fail(const QString& message) {
+bool TFile::fail(const QString& message, int error) {
     Message = message;
+    Reason = QString::fromStdString(platform::errorText(error));
     return false;
 }
 
@@ -104,6 +128,7 @@ CDataSet* TFile::firstTarget() const {
 }
 
 bool TFile::Load() {
+    Reason.clear();
     if (!CurrentEntry || CurrentEntry->FileName.isEmpty()) {
         return false;
     }
@@ -115,7 +140,7 @@ bool TFile::Load() {
     const platform::File file =
         platform::File::open(toPath(entry.FileName), platform::OpenMode::Read);
     if (!file.isOpen()) {
-        return fail(QStringLiteral("Couldn't open file."));
+        return fail(QStringLiteral("Couldn't open file."), file.error());
     }
     const FileTime time = LastWriteTime(file);
     entry.TimeLow = time.low;
@@ -140,27 +165,34 @@ bool TFile::Load() {
 
 bool TFile::fillBefore(std::uint8_t value) {
     Busy.setText(QStringLiteral("Filling buffer..."));
-    std::vector<std::uint8_t> piece(kPieceSize, value);
+    const std::vector<std::uint8_t> piece(kPieceSize, value);
     std::uint64_t size = 0;
     for (CDataSet* ds : Targets) {
         if (ds != nullptr) {
             size = std::max(size, ds->MemSize(Memory));
         }
     }
-    for (std::uint64_t done = 0; done < size;) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPieceSize, size - done));
-        for (CDataSet* ds : Targets) {
-            if (ds != nullptr && done < ds->MemSize(Memory) &&
-                !ds->Write(Memory, done,
-                           std::span(piece.data(), static_cast<std::size_t>(std::min<std::uint64_t>(
-                                                       n, ds->MemSize(Memory) - done))))) {
-                return fail(QStringLiteral("Couldn't write swap file."));
+    int error = 0;
+    const platform::PieceEnd end = platform::forEachPiece(
+        size, kPieceSize,
+        [&](std::uint64_t done, std::size_t n) {
+            for (CDataSet* ds : Targets) {
+                if (ds == nullptr || done >= ds->MemSize(Memory)) {
+                    continue;
+                }
+                const auto k = static_cast<std::size_t>(
+                    std::min<std::uint64_t>(n, ds->MemSize(Memory) - done));
+                errno = 0;
+                if (!ds->Write(Memory, done, std::span(piece.data(), k))) {
+                    error = errno;
+                    return false;
+                }
             }
-        }
-        done += n;
-        Busy.setFraction(done, size);
-    }
-    return true;
+            return true;
+        },
+        platform::NeverCancelled{}, ReportTo{Busy});
+    return end == platform::PieceEnd::Done ||
+           fail(QStringLiteral("Couldn't write swap file."), error);
 }
 
 bool TFile::loadBinary(const platform::File& file) {
@@ -184,19 +216,29 @@ bool TFile::loadBinary(const platform::File& file) {
         n = memSize - bufferOffset;
     }
     std::vector<std::uint8_t> piece(kPieceSize);
-    for (std::uint64_t done = 0; done < n;) {
-        const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(kPieceSize, n - done));
-        const std::span<std::uint8_t> bytes(piece.data(), k);
-        if (!file.readAt(fileOffset + done, bytes)) {
-            return fail(QStringLiteral("Couldn't open file."));
-        }
-        for (CDataSet* ds : Targets) {
-            if (ds != nullptr && !ds->Write(Memory, bufferOffset + done, bytes)) {
-                return fail(QStringLiteral("Couldn't write swap file."));
+    QString failure;
+    int error = 0;
+    const platform::PieceEnd end = platform::forEachPiece(
+        n, kPieceSize,
+        [&](std::uint64_t done, std::size_t k) {
+            const std::span<std::uint8_t> bytes(piece.data(), k);
+            if (!file.readAt(fileOffset + done, bytes)) {
+                failure = QStringLiteral("Couldn't open file.");
+                return false;
             }
-        }
-        done += k;
-        Busy.setFraction(done, n);
+            for (CDataSet* ds : Targets) {
+                errno = 0;
+                if (ds != nullptr && !ds->Write(Memory, bufferOffset + done, bytes)) {
+                    failure = QStringLiteral("Couldn't write swap file.");
+                    error = errno;
+                    return false;
+                }
+            }
+            return true;
+        },
+        platform::NeverCancelled{}, ReportTo{Busy});
+    if (end != platform::PieceEnd::Done) {
+        return fail(failure, error);
     }
     Message = truncated != 0
                   ? QString::asprintf("%llu bytes loaded. %llu bytes truncated.",
@@ -228,38 +270,23 @@ template <typename Reader> bool TFile::loadRecords(const platform::File& file) {
     settings.bufferOffset = CurrentEntry->BufferOffset;
     settings.fileOffset = CurrentEntry->FileOffset;
     Reader reader(spans, settings, &Busy, static_cast<std::uint64_t>(size));
-    ParseStep step;
-    if (MapInput) {
-        const platform::Mapping input =
-            platform::Mapping::map(file.fd(), static_cast<std::uint64_t>(size), false);
-        if (!input.valid()) {
-            return fail(QStringLiteral("Couldn't open file."));
-        }
-        input.adviseSequential();
-        std::size_t consumed = 0;
-        step = reader.parse(std::span(reinterpret_cast<const char*>(input.data()), input.size()),
-                            true, consumed);
-    } else {
-        step = feedByReads(reader, file, static_cast<std::uint64_t>(size));
-    }
-    if (step != ParseStep::Done) {
-        return fail(reader.message().isEmpty() ? QStringLiteral("Couldn't open file.")
-                                               : reader.message());
+    const RecordLoadResult result =
+        reader.result(feedByReads(reader, file, static_cast<std::uint64_t>(size)));
+    if (!result.ok) {
+        return fail(result.message.isEmpty() ? QStringLiteral("Couldn't open file.")
+                                             : result.message);
     }
     if constexpr (std::is_same_v<Reader, IntelHexReader>) {
-        Loaded = reader.loaded();
+        Loaded = result.loaded;
     }
-    Message = reader.message();
+    Message = result.message;
     return true;
 }
 
 bool TFile::loadJedec(const platform::File& file) {
     Busy.setText(QStringLiteral("Loading file..."));
     const std::int64_t size = file.size();
-    const platform::Mapping input =
-        size < 0 ? platform::Mapping{}
-                 : platform::Mapping::map(file.fd(), static_cast<std::uint64_t>(size), false);
-    if (!input.valid()) {
+    if (size < 0) {
         return fail(QStringLiteral("Couldn't open file, file access error."));
     }
     MappedTargets mapped;
@@ -272,9 +299,13 @@ bool TFile::loadJedec(const platform::File& file) {
     for (std::size_t i = 0; i < fuses.size(); ++i) {
         targets.push_back({fuses[i], vectors[i]});
     }
+    const JedecSource source{
+        static_cast<std::uint64_t>(size), [&file](std::uint64_t position, std::span<char> into) {
+            return file.readAt(
+                position, std::span(reinterpret_cast<std::uint8_t*>(into.data()), into.size()));
+        }};
     const JedecLoadResult result =
-        readJedec(std::span(reinterpret_cast<const char*>(input.data()), input.size()), targets,
-                  static_cast<std::uint8_t>(Descriptor.PinCount & 0xFF));
+        readJedec(source, targets, static_cast<std::uint8_t>(Descriptor.PinCount & 0xFF), &Busy);
     Busy.setPercent(100);
     if (!result.ok) {
         return fail(result.message);
@@ -285,10 +316,22 @@ bool TFile::loadJedec(const platform::File& file) {
 }
 
 bool TFile::Save() {
-    platform::File file =
-        platform::File::open(toPath(SaveName), platform::OpenMode::ReadWriteCreate);
-    if (!file.isOpen() || firstTarget() == nullptr) {
+    Reason.clear();
+    if (firstTarget() == nullptr) {
         return fail(QStringLiteral("Couldn't save file."));
+    }
+    if (SaveType != FmtBinary && SaveType != FmtIntelHex && SaveType != FmtSRecord &&
+        SaveType != FmtJedec) {
+        return fail(QStringLiteral("Unknown data format."));
+    }
+    // A JEDEC file holds one bit per fuse: any other device would keep only the lowest bit of
+    // each byte.
+    if (SaveType == FmtJedec && Descriptor.Type != DT_PLD) {
+        return fail(QStringLiteral("Couldn't save file. Incorrect device."));
+    }
+    platform::ReplacementFile file = platform::ReplacementFile::create(toPath(SaveName));
+    if (!file.isOpen()) {
+        return fail(QStringLiteral("Couldn't save file."), file.error());
     }
     Busy.setPercent(0);
     bool ok = false;
@@ -302,84 +345,71 @@ bool TFile::Save() {
     case FmtSRecord:
         ok = saveRecords<SRecordWriter>(file);
         break;
-    case FmtJedec:
+    default:
         ok = saveJedec(file);
         break;
-    default:
-        return fail(QStringLiteral("Unknown data format."));
     }
-    // Every byte went to the file with positioned writes, so nothing is buffered here and the
-    // last-write time is final. The file is not forced to the disk, as with any other tool
-    // that writes data files: that would double the time of a large save.
-    const FileTime time = LastWriteTime(file);
+    // Until the rename the old file is untouched; a failed writer's temporary file goes away
+    // with `file`.
+    if (!ok) {
+        return false;
+    }
+    if (!file.commit()) {
+        return fail(QStringLiteral("Couldn't save file."), file.error());
+    }
+    const FileTime time = LastWriteTime(file.file());
     SaveTime = {time.low, time.high};
-    return ok;
-}
-
-bool TFile::saveBinary(platform::File& file) {
-    Busy.setText(QStringLiteral("Saving file..."));
-    if (!file.truncate(0)) {
-        return fail(QStringLiteral("Couldn't save file."));
-    }
-    const CDataSet* source = firstTarget();
-    const std::uint64_t memSize = source->MemSize(Memory);
-    std::vector<std::uint8_t> piece(kPieceSize);
-    for (std::uint64_t done = 0; done < memSize;) {
-        const auto k =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kPieceSize, memSize - done));
-        const std::span<std::uint8_t> bytes(piece.data(), k);
-        if (!source->Read(Memory, done, bytes) || !file.writeAt(done, bytes)) {
-            return fail(QStringLiteral("Couldn't save file."));
-        }
-        done += k;
-        Busy.setFraction(done, memSize);
-    }
-    Message =
-        QString::asprintf("%llu bytes saved to file.", static_cast<unsigned long long>(memSize));
     return true;
 }
 
-template <typename Writer> bool TFile::saveRecords(platform::File& file) {
+bool TFile::saveBinary(platform::ReplacementFile& file) {
     Busy.setText(QStringLiteral("Saving file..."));
-    if (!file.truncate(0)) {
-        return fail(QStringLiteral("Couldn't save file."));
-    }
     const CDataSet* source = firstTarget();
     const std::uint64_t memSize = source->MemSize(Memory);
-    std::uint64_t position = 0;
-    TextOutput out([&](std::span<const char> text) {
-        const bool ok = file.writeAt(
-            position, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-        position += text.size();
-        return ok;
-    });
+    std::vector<std::uint8_t> piece(kPieceSize);
+    const platform::PieceEnd end = platform::forEachPiece(
+        memSize, kPieceSize,
+        [&](std::uint64_t done, std::size_t k) {
+            const std::span<std::uint8_t> bytes(piece.data(), k);
+            return source->Read(Memory, done, bytes) && file.write(done, bytes);
+        },
+        platform::NeverCancelled{}, ReportTo{Busy});
+    const RecordSaveResult result = savedResult(end == platform::PieceEnd::Done, memSize);
+    if (!result.ok) {
+        return fail(result.message, file.error());
+    }
+    Message = result.message;
+    return true;
+}
+
+template <typename Writer> bool TFile::saveRecords(platform::ReplacementFile& file) {
+    Busy.setText(QStringLiteral("Saving file..."));
+    const CDataSet* source = firstTarget();
+    const std::uint64_t memSize = source->MemSize(Memory);
+    TextOutput out(appendTo(file));
     Writer writer(memSize, Optimize != 0, out);
     std::vector<std::uint8_t> piece(kPieceSize);
-    for (std::uint64_t done = 0; done < memSize;) {
-        const auto k =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kPieceSize, memSize - done));
-        const std::span<std::uint8_t> bytes(piece.data(), k);
-        if (!source->Read(Memory, done, bytes)) {
-            return fail(QStringLiteral("Couldn't save file."));
-        }
-        writer.feed(bytes);
-        done += k;
-        Busy.setFraction(done, memSize);
+    const platform::PieceEnd end = platform::forEachPiece(
+        memSize, kPieceSize,
+        [&](std::uint64_t done, std::size_t k) {
+            const std::span<std::uint8_t> bytes(piece.data(), k);
+            if (!source->Read(Memory, done, bytes)) {
+                return false;
+            }
+            writer.feed(bytes);
+            return out.ok(); // stop at the first write the disk refused
+        },
+        platform::NeverCancelled{}, ReportTo{Busy});
+    const RecordSaveResult result = writer.finish();
+    if (end != platform::PieceEnd::Done || !result.ok) {
+        return fail(QStringLiteral("Couldn't save file."), file.error());
     }
-    writer.finish();
-    if (!out.ok()) {
-        return fail(QStringLiteral("Couldn't save file."));
-    }
-    Message = QString::asprintf("%llu bytes saved to file.",
-                                static_cast<unsigned long long>(writer.written()));
+    Message = result.message;
     return true;
 }
 
-bool TFile::saveJedec(platform::File& file) {
+bool TFile::saveJedec(platform::ReplacementFile& file) {
     Busy.setText(QStringLiteral("Saving file..."));
-    if (!file.truncate(0)) {
-        return fail(QStringLiteral("Couldn't save file."));
-    }
     const CDataSet* source = firstTarget();
     const platform::Mapping mapping = source->Map();
     if (!mapping.valid()) {
@@ -396,17 +426,13 @@ bool TFile::saveJedec(platform::File& file) {
                          .toStdString();
     header.buildDay = BuildDay;
     header.pins = static_cast<std::uint8_t>(Descriptor.PinCount & 0xFF);
-    std::string text;
+    TextOutput out(appendTo(file));
     const JedecSaveResult result =
-        writeJedec(source->MemoryBytes(mapping, 0), source->MemoryBytes(mapping, 1), header, text);
-    if (!result.ok) {
-        return fail(result.message);
-    }
-    if (!file.writeAt(0,
-                      std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))) {
-        return fail(QStringLiteral("Couldn't save file."));
-    }
+        writeJedec(source->MemoryBytes(mapping, 0), source->MemoryBytes(mapping, 1), header, out);
     Busy.setPercent(100);
+    if (!result.ok) {
+        return fail(result.message, file.error());
+    }
     Message = result.message;
     return true;
 }

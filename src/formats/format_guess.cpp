@@ -1,10 +1,8 @@
 #include "formats/format_guess.h"
 
-#include "project/project.h"
-
 namespace zelmo::formats {
 
-std::uint8_t GuessFormat(const QString& fileName) {
+FileFormat GuessFormat(const QString& fileName) {
     // The extension is the last dot of the file's own name, the dot included.
     const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -14,7 +12,7 @@ std::uint8_t GuessFormat(const QString& fileName) {
     const QString ext = fileName.mid(dot);
     struct Rule {
         const char* extension;
-        std::uint8_t format;
+        FileFormat format;
     };
     static constexpr Rule kRules[] = {
         {".jed", FmtJedec},

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QString>
+#include "project/project.h"
 
-#include <cstdint>
+#include <QString>
 
 namespace zelmo::formats {
 
 // The format index a file name suggests by its extension (case-insensitive): ".jed" JEDEC,
 // ".pof" POF, ".txt" TI-txt, ".hex" Intel HEX, ".s" followed by a digit (s19, S28 ...)
 // S-record, anything else (or no extension) binary.
-std::uint8_t GuessFormat(const QString& fileName);
+FileFormat GuessFormat(const QString& fileName);
 
 } // namespace zelmo::formats

@@ -3,6 +3,7 @@
 // Table-driven conversion between text digits and values, shared by the record readers and
 // writers. A lookup per character keeps the hot loops free of range comparisons.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -57,20 +58,23 @@ struct DigitPairs {
 // Decodes digit pairs from `q` into `bytes` until a character that is not a hexadecimal digit,
 // a lone last digit, the end of the text or a full `bytes`.
 inline DigitPairs decodeDigitPairs(const char* q, const char* end, std::span<std::uint8_t> bytes) {
-    DigitPairs run;
-    while (end - q >= 2 && run.count < bytes.size()) {
+    // One bound per pair: the pairs the text holds or the room in `bytes`, whichever ends first.
+    std::uint8_t* out = bytes.data();
+    std::uint8_t* const last =
+        out + std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(end - q) / 2);
+    unsigned sum = 0;
+    while (out < last) {
         const unsigned hi = kHexValue[static_cast<unsigned char>(q[0])];
         const unsigned lo = kHexValue[static_cast<unsigned char>(q[1])];
         if ((hi | lo) > 15) {
             break;
         }
         const unsigned b = (hi << 4) | lo;
-        bytes[run.count++] = static_cast<std::uint8_t>(b);
-        run.sum += b;
+        *out++ = static_cast<std::uint8_t>(b);
+        sum += b;
         q += 2;
     }
-    run.next = q;
-    return run;
+    return {q, static_cast<std::size_t>(out - bytes.data()), sum};
 }
 
 // The first line break at or after `p`, or `end`.

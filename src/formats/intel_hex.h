@@ -13,39 +13,36 @@
 
 namespace zelmo::formats {
 
-class IntelHexReader {
+class IntelHexReader;
+// The reader's line buffer: longer lines are refused.
+inline constexpr std::size_t kIntelHexMaxLine = 523;
+using IntelHexLines = LineRecordReader<IntelHexReader, kIntelHexMaxLine>;
+
+// The Intel HEX record grammar over the shared line-record reader.
+class IntelHexReader : public IntelHexLines {
 public:
-    // The reader's line buffer: longer lines are refused.
-    static constexpr std::size_t kMaxLine = 523;
+    static constexpr const char* kIncorrect = "Incorrect Hex file.";
 
-    IntelHexReader(TargetSpans targets, const RecordLoadSettings& settings,
-                   Progress* progress = nullptr, std::uint64_t totalSize = 0);
-
-    // Parses the complete lines at the front of `text`; `last` marks the end of the data.
-    // `consumed` is set to the characters used; the caller feeds the rest again with more text.
-    ParseStep parse(std::span<const char> text, bool last, std::size_t& consumed);
-
-    const QString& message() const { return message_; }
-    std::uint64_t stored() const { return stored_; }
-    bool truncated() const { return truncated_; }
-    // base + address just after the last data byte that was not beyond the memory.
-    std::uint32_t loaded() const { return loaded_; }
+    using LineRecordReader::LineRecordReader;
 
 private:
-    ParseStep fail(const char* text);
-    ParseStep record(const std::uint8_t* bytes, std::size_t count);
+    friend IntelHexLines;
+    // Defined here so that the parse loop decodes without a call per line.
+    DigitPairs decode(const char* line, const char* end, std::span<std::uint8_t> bytes) {
+        // The run of digit pairs after the colon; anything after it on the line is ignored.
+        if (line < end && *line == ':') {
+            return decodeDigitPairs(line + 1, end, bytes);
+        }
+        return {line, 0, 0};
+    }
+    ParseStep record(std::string_view line, const DigitPairs& run, const std::uint8_t* bytes);
+    ParseStep endOfData() { return fail(kIncorrect); } // a file without an end record
 
-    TargetSpans targets_;
-    RecordLoadSettings settings_;
-    ParseProgress progress_;
-    std::uint64_t consumedBefore_ = 0;
-    bool skipBreaks_ = false; // the run of line breaks after a line may continue in the next text
-    std::int64_t base_ = 0;
-    std::uint64_t stored_ = 0;
-    std::uint32_t loaded_ = 0;
-    bool truncated_ = false;
-    QString message_;
+    std::int64_t base_ = 0; // from the last extended address record
 };
+
+// The parse loop is compiled once, beside the grammar it calls.
+extern template class LineRecordReader<IntelHexReader, kIntelHexMaxLine>;
 
 class IntelHexWriter {
 public:
@@ -53,10 +50,8 @@ public:
 
     // The memory's bytes in order, in pieces whose sizes are multiples of 16 except the last.
     void feed(std::span<const std::uint8_t> bytes);
-    // Writes the end record (when any data record was written).
-    void finish();
-
-    std::uint64_t written() const { return written_; }
+    // Writes the end record (when any data record was written) and hands the text on.
+    RecordSaveResult finish();
 
 private:
     void line(const std::uint8_t* bytes, std::size_t k);
@@ -72,9 +67,10 @@ private:
     std::uint64_t written_ = 0;
 };
 
-// Whole-memory conveniences.
-QString readIntelHex(std::span<const char> text, TargetSpans targets,
-                     const RecordLoadSettings& settings, bool* ok, std::uint32_t* loaded = nullptr);
-std::uint64_t writeIntelHex(std::span<const std::uint8_t> memory, bool optimize, TextOutput& out);
+// Whole-text and whole-memory conveniences.
+RecordLoadResult readIntelHex(std::span<const char> text, TargetSpans targets,
+                              const RecordLoadSettings& settings);
+RecordSaveResult writeIntelHex(std::span<const std::uint8_t> memory, bool optimize,
+                               TextOutput& out);
 
 } // namespace zelmo::formats

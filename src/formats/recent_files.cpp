@@ -26,7 +26,7 @@ void PushFront(RecentList& list, FileEntryPtr entry) {
     list[0] = std::move(entry);
 }
 
-FileEntryPtr NewFileEntry(const QString& path, std::uint8_t type) {
+FileEntryPtr NewFileEntry(const QString& path, FileFormat type) {
     auto entry = std::make_shared<CFileEntry>();
     entry->FileName = path;
     entry->Type = type;
@@ -46,8 +46,8 @@ FileEntryPtr ChooseFile(RecentList& list, const QString& path) {
     return list[0];
 }
 
-void RecordSavedFile(RecentList& list, const QString& path, std::uint8_t type,
-                     std::uint32_t timeLow, std::uint32_t timeHigh) {
+void RecordSavedFile(RecentList& list, const QString& path, FileFormat type, std::uint32_t timeLow,
+                     std::uint32_t timeHigh) {
     const int k = FindRecent(list, path);
     if (k >= 0) {
         MoveToFront(list, k);

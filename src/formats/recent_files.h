@@ -24,7 +24,7 @@ void PushFront(RecentList& list, FileEntryPtr entry);
 
 // A new entry as "New" and saving create it: the path, fill before loading with 0xFF and a
 // checksum after loading.
-FileEntryPtr NewFileEntry(const QString& path, std::uint8_t type);
+FileEntryPtr NewFileEntry(const QString& path, FileFormat type);
 
 // A chosen path: an entry already listed moves to the front, otherwise a new entry with the
 // guessed format is pushed. Returns the entry now first.
@@ -32,8 +32,8 @@ FileEntryPtr ChooseFile(RecentList& list, const QString& path);
 
 // After a successful save: a listed path moves to the front, otherwise a new entry with the save
 // type and the file's time is pushed.
-void RecordSavedFile(RecentList& list, const QString& path, std::uint8_t type,
-                     std::uint32_t timeLow, std::uint32_t timeHigh);
+void RecordSavedFile(RecentList& list, const QString& path, FileFormat type, std::uint32_t timeLow,
+                     std::uint32_t timeHigh);
 
 // A finished load or save hands the working list to the memory: Recent = list, Current = first.
 void AdoptRecentList(MemoryState& state, const RecentList& list);

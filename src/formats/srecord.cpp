@@ -8,130 +8,40 @@
 
 namespace zelmo::formats {
 
-namespace {
-constexpr std::int64_t kOffsetLimit = std::int64_t{1} << 40;
-}
-
-SRecordReader::SRecordReader(TargetSpans targets, const RecordLoadSettings& settings,
-                             Progress* progress, std::uint64_t totalSize)
-    : targets_(targets), settings_(settings), progress_(progress, totalSize) {
-    for (const auto& t : targets) {
-        settings_.memSize = std::min<std::uint64_t>(settings_.memSize, t.size());
+ParseStep SRecordReader::record(std::string_view line, const DigitPairs& run,
+                                const std::uint8_t* bytes) {
+    const unsigned type = recordType(line.data(), line.data() + line.size());
+    if (type == kNotHex) {
+        return fail(kIncorrect);
     }
-    settings_.bufferOffset = std::clamp(settings.bufferOffset, -kOffsetLimit, kOffsetLimit);
-}
-
-ParseStep SRecordReader::fail(const char* text) {
-    message_ = QString::fromLatin1(text);
-    return ParseStep::Failed;
-}
-
-ParseStep SRecordReader::done() {
-    const int n = static_cast<int>(total_);
-    message_ = truncated_ ? QString::asprintf("%d bytes loaded. Redundant bytes truncated.", n)
-                          : QString::asprintf("%d bytes loaded.", n);
-    return ParseStep::Done;
-}
-
-ParseStep SRecordReader::parse(std::span<const char> text, bool last, std::size_t& consumed) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* p = begin;
-    std::array<std::uint8_t, kMaxLine / 2 + 1> bytes;
-    auto more = [&](const char* at) {
-        consumed = static_cast<std::size_t>(at - begin);
-        consumedBefore_ += consumed;
-        return ParseStep::More;
-    };
-    for (;;) {
-        if (skipBreaks_) {
-            while (p < end && isLineBreak(*p)) {
-                ++p;
-            }
-            if (p == end) {
-                return last ? done() : more(p); // a file may end without an end record
-            }
-            skipBreaks_ = false;
-        }
-        if (p == end) {
-            return last ? done() : more(p); // an empty file is an empty load
-        }
-        const char* const line = p;
-        progress_.update(consumedBefore_ + static_cast<std::uint64_t>(line - begin));
-
-        const bool isS = line < end && (*line == 'S' || *line == 's');
-        unsigned type = kNotHex;
-        if (isS && end - line >= 2) {
-            type = hexValue(line[1]);
-        }
-        DigitPairs run{line, 0, 0};
-        if (type >= 1 && type <= 3) {
-            run = decodeDigitPairs(line + 2, end, bytes);
-        }
-        const std::size_t nb = run.count;
-        unsigned sum = run.sum;
-        const char* e = findLineEnd(run.next, end);
-        if (static_cast<std::size_t>(e - line) > kMaxLine) {
-            return fail("Incorrect S-Record file.");
-        }
-        if (e == end && !last) {
-            return more(line);
-        }
-        p = e;
-        skipBreaks_ = true;
-
-        if (!isS || type == kNotHex) {
-            return fail("Incorrect S-Record file.");
-        }
-        if (type >= 7 && type <= 9) {
-            consumed = static_cast<std::size_t>(p - begin);
-            consumedBefore_ += consumed;
-            return done();
-        }
-        if (type < 1 || type > 3) {
-            continue; // header and count records are not checked
-        }
-        const std::size_t addressBytes = type + 1;
-        const std::size_t count = nb > 0 ? bytes[0] : 0;
-        if (nb == 0 || nb < count + 1 || nb < addressBytes + 1) {
-            return fail("Incorrect S-Record file."); // shorter than its fields require
-        }
-        for (std::size_t j = count; j < nb; ++j) {
-            sum -= bytes[j]; // sum of the count byte, address and data
-        }
-        const unsigned checksum = bytes[count];
-        std::int64_t address = 0;
-        for (std::size_t j = 1; j <= addressBytes; ++j) {
-            address = (address << 8) | bytes[j];
-        }
-        const auto n =
-            static_cast<std::int64_t>(count > addressBytes + 1 ? count - addressBytes - 1 : 0);
-        const std::int64_t rel =
-            address - static_cast<std::int64_t>(static_cast<std::uint32_t>(settings_.fileOffset));
-        total_ += static_cast<std::uint64_t>(n);
-
-        // Bytes before `ahead` lie before the file offset and are dropped silently; from `beyond`
-        // on they lie past the end of the memory.
-        const std::int64_t first = rel + settings_.bufferOffset;
-        const std::int64_t ahead =
-            std::min<std::int64_t>(std::max<std::int64_t>({0, -rel, -first}), n);
-        const std::int64_t beyond =
-            std::clamp<std::int64_t>(static_cast<std::int64_t>(settings_.memSize) - first, 0, n);
-        if (std::max(std::min<std::int64_t>(std::max<std::int64_t>(0, -rel), n), beyond) < n) {
-            truncated_ = true;
-        }
-        if (ahead < beyond) {
-            const std::uint8_t* data = bytes.data() + 1 + addressBytes;
-            for (const auto& t : targets_) {
-                std::memcpy(t.data() + first + ahead, data + ahead,
-                            static_cast<std::size_t>(beyond - ahead));
-            }
-        }
-        // The checksum is tested after storing: a failing record's bytes are already stored.
-        if (((checksum + sum + 1) & 0xFF) != 0) {
-            return fail("Incorrect S-Record file. Checksum error.");
-        }
+    if (type >= 7 && type <= 9) {
+        return done(" bytes loaded.");
     }
+    if (type < 1 || type > 3) {
+        return ParseStep::More; // header and count records are not checked
+    }
+    const std::size_t nb = run.count;
+    const std::size_t addressBytes = type + 1;
+    const std::size_t count = nb > 0 ? bytes[0] : 0;
+    if (nb == 0 || nb < count + 1 || nb < addressBytes + 1) {
+        return fail(kIncorrect); // shorter than its fields require
+    }
+    unsigned sum = run.sum;
+    for (std::size_t j = count; j < nb; ++j) {
+        sum -= bytes[j]; // sum of the count byte, address and data
+    }
+    const unsigned checksum = bytes[count];
+    std::int64_t address = 0;
+    for (std::size_t j = 1; j <= addressBytes; ++j) {
+        address = (address << 8) | bytes[j];
+    }
+    const std::size_t n = count > addressBytes + 1 ? count - addressBytes - 1 : 0;
+    store(address - fileOffset(), bytes + 1 + addressBytes, n);
+    // The checksum is tested after storing: a failing record's bytes are already stored.
+    if (((checksum + sum + 1) & 0xFF) != 0) {
+        return fail("Incorrect S-Record file. Checksum error.");
+    }
+    return ParseStep::More;
 }
 
 SRecordWriter::SRecordWriter(std::uint64_t memSize, bool optimize, TextOutput& out)
@@ -188,29 +98,27 @@ void SRecordWriter::line(const std::uint8_t* bytes, std::size_t k) {
     written_ += k;
 }
 
-void SRecordWriter::finish() {
+RecordSaveResult SRecordWriter::finish() {
     if (lines_ == 0) {
         line(nullptr, 0);
     }
     out_.append("S70500000000FA");
-    out_.drain();
+    return savedResult(out_.drain(), written_);
 }
 
-QString readSRecord(std::span<const char> text, TargetSpans targets,
-                    const RecordLoadSettings& settings, bool* ok) {
+RecordLoadResult readSRecord(std::span<const char> text, TargetSpans targets,
+                             const RecordLoadSettings& settings) {
     SRecordReader reader(targets, settings);
-    const bool done = parseAll(reader, text);
-    if (ok != nullptr) {
-        *ok = done;
-    }
-    return reader.message();
+    return parseAll(reader, text);
 }
 
-std::uint64_t writeSRecord(std::span<const std::uint8_t> memory, bool optimize, TextOutput& out) {
+RecordSaveResult writeSRecord(std::span<const std::uint8_t> memory, bool optimize,
+                              TextOutput& out) {
     SRecordWriter writer(memory.size(), optimize, out);
     writer.feed(memory);
-    writer.finish();
-    return writer.written();
+    return writer.finish();
 }
+
+template class LineRecordReader<SRecordReader, kSRecordMaxLine>;
 
 } // namespace zelmo::formats

@@ -13,35 +13,40 @@
 
 namespace zelmo::formats {
 
-class SRecordReader {
+class SRecordReader;
+// The reader's line buffer: longer lines are refused.
+inline constexpr std::size_t kSRecordMaxLine = 526;
+using SRecordLines = LineRecordReader<SRecordReader, kSRecordMaxLine>;
+
+// The S-record grammar over the shared line-record reader. The data may end without an end
+// record.
+class SRecordReader : public SRecordLines {
 public:
-    // The reader's line buffer: longer lines are refused.
-    static constexpr std::size_t kMaxLine = 526;
+    static constexpr const char* kIncorrect = "Incorrect S-Record file.";
 
-    SRecordReader(TargetSpans targets, const RecordLoadSettings& settings,
-                  Progress* progress = nullptr, std::uint64_t totalSize = 0);
-
-    // As IntelHexReader::parse. The data may end without an end record.
-    ParseStep parse(std::span<const char> text, bool last, std::size_t& consumed);
-
-    const QString& message() const { return message_; }
-    // Data bytes of the file's data records, stored or not.
-    std::uint64_t total() const { return total_; }
-    bool truncated() const { return truncated_; }
+    using LineRecordReader::LineRecordReader;
 
 private:
-    ParseStep fail(const char* text);
-    ParseStep done();
-
-    TargetSpans targets_;
-    RecordLoadSettings settings_;
-    ParseProgress progress_;
-    std::uint64_t consumedBefore_ = 0;
-    bool skipBreaks_ = false;
-    std::uint64_t total_ = 0;
-    bool truncated_ = false;
-    QString message_;
+    friend SRecordLines;
+    // The record type digit of a line, or kNotHex when the line is no S-record at all.
+    static unsigned recordType(const char* line, const char* end) {
+        const bool isS = line < end && (*line == 'S' || *line == 's');
+        return isS && end - line >= 2 ? hexValue(line[1]) : kNotHex;
+    }
+    // Defined here so that the parse loop decodes without a call per line.
+    DigitPairs decode(const char* line, const char* end, std::span<std::uint8_t> bytes) {
+        const unsigned type = recordType(line, end);
+        if (type >= 1 && type <= 3) {
+            return decodeDigitPairs(line + 2, end, bytes);
+        }
+        return {line, 0, 0};
+    }
+    ParseStep record(std::string_view line, const DigitPairs& run, const std::uint8_t* bytes);
+    ParseStep endOfData() { return done(" bytes loaded."); }
 };
+
+// The parse loop is compiled once, beside the grammar it calls.
+extern template class LineRecordReader<SRecordReader, kSRecordMaxLine>;
 
 class SRecordWriter {
 public:
@@ -49,10 +54,8 @@ public:
 
     // The memory's bytes in order, in pieces whose sizes are multiples of 16 except the last.
     void feed(std::span<const std::uint8_t> bytes);
-    // Writes the closing S7 record.
-    void finish();
-
-    std::uint64_t written() const { return written_; }
+    // Writes the closing S7 record and hands the text on.
+    RecordSaveResult finish();
 
 private:
     void line(const std::uint8_t* bytes, std::size_t k);
@@ -67,8 +70,8 @@ private:
     std::uint64_t written_ = 0;
 };
 
-QString readSRecord(std::span<const char> text, TargetSpans targets,
-                    const RecordLoadSettings& settings, bool* ok);
-std::uint64_t writeSRecord(std::span<const std::uint8_t> memory, bool optimize, TextOutput& out);
+RecordLoadResult readSRecord(std::span<const char> text, TargetSpans targets,
+                             const RecordLoadSettings& settings);
+RecordSaveResult writeSRecord(std::span<const std::uint8_t> memory, bool optimize, TextOutput& out);
 
 } // namespace zelmo::formats

@@ -54,14 +54,17 @@ private:
     bool ok_ = true;
 };
 
-// Output collected in a string (tests, fuzzers and small files).
+// Output collected in a string (tests, fuzzers and small files). Its buffer is small, so that
+// making one costs little.
 class StringOutput {
 public:
     StringOutput()
-        : output_([this](std::span<const char> s) {
-              text_.append(s.data(), s.size());
-              return true;
-          }) {}
+        : output_(
+              [this](std::span<const char> s) {
+                  text_.append(s.data(), s.size());
+                  return true;
+              },
+              std::size_t{64} << 10) {}
     StringOutput(const StringOutput&) = delete;
     StringOutput& operator=(const StringOutput&) = delete;
     TextOutput& out() { return output_; }

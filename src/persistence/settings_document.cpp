@@ -1,7 +1,6 @@
 #include "persistence/settings_document.h"
 
 #include "platform/file_io.h"
-#include "platform/regular_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -114,7 +113,8 @@ bool CMyIni::Load() {
     // Read, not mapped: a file that another program cuts short while it is read then fails the
     // read instead of faulting on a page past its new end. A FIFO or a device is a file that
     // cannot be opened.
-    const platform::File file = platform::openRegularFile(NativePath(fileName_));
+    const platform::File file =
+        platform::File::open(NativePath(fileName_), platform::OpenMode::Read);
     const std::int64_t size = file.size();
     if (!file.isOpen() || size < 0) {
         return true; // the file cannot be opened: an empty document

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -26,13 +27,37 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// A fresh name beside `target`: its own name plus ".tmp<pid>_<n>".
 std::filesystem::path temporarySibling(const std::filesystem::path& target) {
     static std::atomic<unsigned> counter{0};
     std::filesystem::path tmp = target;
     tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
     return tmp;
 }
+
+// strerror_r comes in two shapes (XSI returns int, GNU returns the text); take either.
+[[maybe_unused]] const char* reasonText(int /*xsiResult*/, const char* buffer) {
+    return buffer;
+}
+[[maybe_unused]] const char* reasonText(const char* gnuResult, const char* /*buffer*/) {
+    return gnuResult;
+}
+
+// Writeback of a replacement file is started after this many bytes, so that the flush before
+// the rename finds most of the file already on its way to the disk.
+constexpr std::uint64_t kWritebackStep = std::uint64_t{8} << 20;
 } // namespace
+
+std::string errorText(int error) {
+    if (error == 0) {
+        return {};
+    }
+    if (error == kNotRegularFile) {
+        return "Not a regular file";
+    }
+    char buffer[256] = {};
+    return reasonText(::strerror_r(error, buffer, sizeof buffer), buffer);
+}
 
 File::~File() {
     close();
@@ -41,13 +66,16 @@ File::~File() {
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
+        error_ = other.error_;
         fd_ = other.release();
     }
     return *this;
 }
 
 File File::open(const std::filesystem::path& path, OpenMode mode) {
-    int flags = O_CLOEXEC;
+    // Non-blocking, so that opening a pipe does not wait for its writer; a regular file ignores
+    // the flag, and it is cleared again below.
+    int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     switch (mode) {
     case OpenMode::Read:
         flags |= O_RDONLY;
@@ -63,14 +91,25 @@ File File::open(const std::filesystem::path& path, OpenMode mode) {
     do {
         fd = ::open(path.c_str(), flags, 0644);
     } while (fd < 0 && errno == EINTR);
-    if (fd >= 0) {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-            ::close(fd);
-            fd = -1;
-        }
+    File file(fd);
+    if (fd < 0) {
+        file.error_ = errno;
+        return file;
     }
-    return File(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        file.error_ = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        file.error_ = EISDIR;
+    } else if (!S_ISREG(st.st_mode)) {
+        file.error_ = kNotRegularFile;
+    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        file.error_ = errno;
+    }
+    if (file.error_ != 0) {
+        file.close();
+    }
+    return file;
 }
 
 int File::release() {
@@ -116,6 +155,9 @@ bool transferAll(int fd, std::uint64_t position, std::span<Byte> bytes, Transfer
             continue;
         }
         if (n <= 0) {
+            if (n == 0) {
+                errno = EIO; // an early end: the file is shorter than it was, or the disk refused
+            }
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -215,27 +257,132 @@ std::int64_t freeDiskSpace(const std::filesystem::path& path) {
     return static_cast<std::int64_t>(st.f_bavail) * static_cast<std::int64_t>(st.f_frsize);
 }
 
-bool replaceFileAtomically(const std::filesystem::path& target,
-                           std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path tmp = temporarySibling(target);
-    {
-        int fd = ::open(tmp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            return false;
+ReplacementFile::~ReplacementFile() {
+    discard();
+}
+
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
+    : file_(std::move(other.file_)), target_(std::move(other.target_)),
+      temporary_(std::exchange(other.temporary_, {})), unsynced_(other.unsynced_),
+      error_(other.error_) {}
+
+ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        file_ = std::move(other.file_);
+        target_ = std::move(other.target_);
+        temporary_ = std::exchange(other.temporary_, {});
+        unsynced_ = other.unsynced_;
+        error_ = other.error_;
+    }
+    return *this;
+}
+
+void ReplacementFile::discard() {
+    file_.close();
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+ReplacementFile ReplacementFile::create(const std::filesystem::path& target) {
+    ReplacementFile r;
+    auto fail = [&r](int error) {
+        r.error_ = error;
+        r.discard();
+        return std::move(r);
+    };
+    // A symbolic link stays what it is: the file it leads to is the one replaced.
+    std::filesystem::path path = target;
+    for (int hops = 0;; ++hops) {
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            break;
         }
-        File f(fd);
-        if (!f.writeAt(0, bytes) || ::fsync(f.fd()) != 0) {
-            f.close();
-            ::unlink(tmp.c_str());
-            return false;
+        if (hops == 40) {
+            return fail(ELOOP);
+        }
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) {
+            return fail(ec.value());
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) {
+        return fail(errno);
+    }
+    if (exists) {
+        if (S_ISDIR(old.st_mode)) {
+            return fail(EISDIR);
+        }
+        if (!S_ISREG(old.st_mode)) {
+            return fail(kNotRegularFile);
+        }
+        if (::access(path.c_str(), W_OK) != 0) {
+            return fail(errno); // a file the caller may not write is not replaced either
         }
     }
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
-        ::unlink(tmp.c_str());
+    r.target_ = path;
+    r.temporary_ = temporarySibling(path);
+    const int fd =
+        ::open(r.temporary_.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, exists ? 0600 : 0644);
+    if (fd < 0) {
+        const int error = errno;
+        r.temporary_.clear();
+        return fail(error);
+    }
+    r.file_ = File(fd);
+    if (exists) {
+        // The owner first: a change of owner clears the set-id bits that the mode may restore.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only the superuser may give a file away; the caller's own ownership is kept.
+        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0) {
+            return fail(errno);
+        }
+    }
+    return r;
+}
+
+bool ReplacementFile::write(std::uint64_t position, std::span<const std::uint8_t> bytes) {
+    if (!file_.isOpen()) {
         return false;
     }
-    syncFolder(target.parent_path());
+    if (!platform::writeAt(file_.fd(), position, bytes)) {
+        error_ = errno;
+        return false;
+    }
+    unsynced_ += bytes.size();
+    if (unsynced_ >= kWritebackStep) {
+        ::sync_file_range(file_.fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        unsynced_ = 0;
+    }
     return true;
+}
+
+bool ReplacementFile::commit() {
+    if (!file_.isOpen() || temporary_.empty()) {
+        return false;
+    }
+    if (::fdatasync(file_.fd()) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        error_ = errno;
+        discard();
+        return false;
+    }
+    temporary_.clear();
+    syncFolder(target_.parent_path());
+    return true;
+}
+
+bool replaceFileAtomically(const std::filesystem::path& target,
+                           std::span<const std::uint8_t> bytes) {
+    ReplacementFile file = ReplacementFile::create(target);
+    return file.isOpen() && file.write(0, bytes) && file.commit();
 }
 
 bool copyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -9,7 +9,14 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <chrono>
+#include <csignal>
 #include <random>
+#include <thread>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zelmo::formats {
 namespace {
@@ -34,7 +41,8 @@ std::vector<std::uint8_t> randomBytes(std::size_t n, unsigned seed) {
 FileEntryPtr entry(const std::filesystem::path& file, std::uint8_t type,
                    std::int64_t bufferOffset = 0, std::int64_t fileOffset = 0,
                    bool fillBefore = false) {
-    FileEntryPtr e = NewFileEntry(QString::fromStdString(file.string()), type);
+    FileEntryPtr e = NewFileEntry(QString::fromStdString(file.string()), FmtBinary);
+    e->Type = type; // any stored byte, known format or not
     e->BufferOffset = bufferOffset;
     e->FileOffset = fileOffset;
     e->FillBefore = fillBefore ? 1 : 0;
@@ -50,7 +58,7 @@ bool load(TFile& engine, CDataSet* target, int memory, FileEntryPtr e) {
 }
 
 bool save(TFile& engine, CDataSet* source, int memory, const std::filesystem::path& file,
-          std::uint8_t type, bool optimize) {
+          FileFormat type, bool optimize) {
     engine.Targets = {};
     engine.Targets[0] = source;
     engine.Memory = static_cast<std::uint8_t>(memory);
@@ -167,6 +175,7 @@ TEST(EngineSave, BinaryAndErrors) {
     EXPECT_FALSE(save(engine, ds.set.get(), 1, dir / "no" / "such" / "dir.bin", FmtBinary, false));
     EXPECT_EQ(engine.Message.toStdString(), "Couldn't save file.");
     EXPECT_FALSE(save(engine, ds.set.get(), 1, dir / "out.txt", FmtTiTxt, false));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
     EXPECT_EQ(engine.Message.toStdString(), "Unknown data format.");
 }
 
@@ -178,7 +187,7 @@ TEST(EngineRoundTrip, HexAndSRecordBackToBinary) {
         const std::vector<std::uint8_t> bytes = randomBytes(size, size);
         SwapDataSet source(dir / "src.swp", {3, size, 0, 0, 0});
         source.setMemory(1, bytes);
-        for (std::uint8_t type : {FmtIntelHex, FmtSRecord}) {
+        for (FileFormat type : {FmtIntelHex, FmtSRecord}) {
             for (bool optimize : {false, true}) {
                 const auto file = dir / "image.rec";
                 TFile saver;
@@ -220,6 +229,7 @@ TEST(EngineRoundTrip, JedecFusesAndVectors) {
     source.setMemory(0, fuses);
     source.setMemory(1, vectors);
     TFile saver;
+    saver.Descriptor.Type = DT_PLD;
     saver.Descriptor.PinCount = 20;
     std::strcpy(saver.Descriptor.Name, "PALCE16V8");
     std::strcpy(saver.Descriptor.Package, "DIP20");
@@ -244,9 +254,105 @@ TEST(EngineRoundTrip, JedecFusesAndVectors) {
                                 [](std::uint8_t x) { return x == 0xFF; }));
     }
 
-    TFile pinless;
-    EXPECT_FALSE(save(pinless, source.set.get(), 0, dir / "y.jed", FmtJedec, false));
-    EXPECT_EQ(pinless.Message.toStdString(), "Couldn't save file. Incorrect device.");
+    // A device without pins, and one that is not a logic device, cannot be written as JEDEC.
+    for (const std::uint8_t type : {std::uint8_t{DT_PLD}, std::uint8_t{DT_EPROM}}) {
+        TFile refused;
+        refused.Descriptor.Type = type;
+        refused.Descriptor.PinCount = type == DT_PLD ? 0 : 20;
+        EXPECT_FALSE(save(refused, source.set.get(), 0, dir / "y.jed", FmtJedec, false));
+        EXPECT_EQ(refused.Message.toStdString(), "Couldn't save file. Incorrect device.");
+        EXPECT_FALSE(std::filesystem::exists(dir / "y.jed"));
+    }
+}
+
+std::size_t filesIn(const std::filesystem::path& dir) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
+                                                  std::filesystem::directory_iterator()));
+}
+
+// A save that runs out of room (a file-size limit, which binds root as well) fails in every
+// format and leaves the file it would have replaced byte for byte as it was.
+TEST(EngineSave, AFullDiskKeepsTheOldFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "out");
+    SwapDataSet source(dir / "src.swp", {1 << 20, 48 * 4, 0, 0, 0});
+    std::vector<std::uint8_t> fuses(1 << 20);
+    for (std::size_t i = 0; i < fuses.size(); ++i) {
+        fuses[i] = static_cast<std::uint8_t>(i % 3 == 0);
+    }
+    source.setMemory(0, fuses);
+    const std::string old(200000, 'o');
+    for (FileFormat type : {FmtBinary, FmtIntelHex, FmtSRecord, FmtJedec}) {
+        const auto target = dir / "out" / "data";
+        ASSERT_TRUE(test::writeFile(target, old));
+        TFile engine;
+        engine.Descriptor.Type = DT_PLD;
+        engine.Descriptor.PinCount = 20;
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = 256 << 10;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool ok = save(engine, source.set.get(), 0, target, type, false);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+        EXPECT_FALSE(ok) << int(type);
+        EXPECT_EQ(engine.Message.toStdString(), "Couldn't save file.") << int(type);
+        EXPECT_TRUE(test::readFile(target) == old) << "format " << int(type);
+        EXPECT_EQ(filesIn(dir / "out"), 1u) << "no temporary left, format " << int(type);
+    }
+}
+
+// A save killed at any moment leaves the old file or the complete new one.
+TEST(EngineSave, AKilledSaveLeavesTheOldOrTheNewFile) {
+    TempDir dir;
+    const std::uint32_t size = 24 << 20;
+    SwapDataSet source(dir / "src.swp", {size, 0, 0, 0, 0});
+    source.setMemory(0, randomBytes(size, 11));
+    const auto target = dir / "image.hex";
+    // The save runs in a child process, killed after `delay` unless it ends first.
+    const auto saveInChild = [&](std::chrono::nanoseconds delay) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            TFile engine;
+            ::_exit(save(engine, source.set.get(), 0, target, FmtIntelHex, false) ? 0 : 1);
+        }
+        if (child > 0 && delay.count() >= 0) {
+            std::this_thread::sleep_for(delay);
+            ::kill(child, SIGKILL);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return child > 0;
+    };
+    const std::string old = "previous contents\n";
+    ASSERT_TRUE(test::writeFile(target, old));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(saveInChild(std::chrono::nanoseconds(-1)));
+    const auto whole = std::chrono::steady_clock::now() - start;
+    const std::string complete = test::readFile(target);
+    ASSERT_GT(complete.size(), std::size_t{size} * 2);
+
+    int interrupted = 0, replaced = 0;
+    for (int k = 0; k < 12; ++k) {
+        ASSERT_TRUE(test::writeFile(target, old));
+        ASSERT_TRUE(saveInChild(whole * k / 12));
+        const std::string now = test::readFile(target);
+        EXPECT_TRUE(now == old || now == complete)
+            << "kill at " << k << "/12: " << now.size() << " bytes";
+        replaced += now == complete ? 1 : 0;
+        // A kill inside the save leaves its temporary file behind.
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+            if (e.path().filename().string().starts_with("image.hex.")) {
+                std::filesystem::remove(e.path());
+                ++interrupted;
+            }
+        }
+    }
+    EXPECT_GT(interrupted, 0) << "some kill landed inside a save";
+    RecordProperty("kills_inside_the_save", interrupted);
+    RecordProperty("kills_after_the_rename", replaced);
 }
 
 // Files made by another tool load to the same bytes as its own binary output.
@@ -262,7 +368,7 @@ TEST(ForeignFiles, SrecCatHexAndSRecordLoadLikeItsBinary) {
     struct Variant {
         const char* file;
         QStringList args;
-        std::uint8_t type;
+        FileFormat type;
     };
     const Variant variants[] = {
         {"x.hex", {"-o", "", "-intel"}, FmtIntelHex},

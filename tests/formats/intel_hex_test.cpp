@@ -203,18 +203,17 @@ TEST_P(IntelHexRead, StoresAndReports) {
     const HexCase& c = GetParam();
     std::vector<std::uint8_t> a(c.memSize, 0xEE), b(c.memSize, 0xEE);
     const std::vector<std::span<std::uint8_t>> targets{a, b};
-    bool ok = false;
-    std::uint32_t loaded = 0;
-    const QString message =
-        readIntelHex(c.text, targets, {c.memSize, c.bufferOffset, c.fileOffset}, &ok, &loaded);
-    EXPECT_EQ(ok, c.ok);
+    const RecordLoadResult r =
+        readIntelHex(c.text, targets, {c.memSize, c.bufferOffset, c.fileOffset});
+    const QString& message = r.message;
+    EXPECT_EQ(r.ok, c.ok);
     EXPECT_EQ(message.toStdString(), c.message);
     for (const auto& [at, value] : c.expect) {
         EXPECT_EQ(a[at], value) << "at " << at;
     }
     EXPECT_EQ(a, b) << "every target gets the same bytes";
     if (c.ok && c.loaded != 0) {
-        EXPECT_EQ(loaded, c.loaded);
+        EXPECT_EQ(r.loaded, c.loaded);
     }
 
     // Fed in pieces of every small size, the reader reaches the same result.
@@ -233,9 +232,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, IntelHexRead, testing::ValuesIn(hexCases()),
 std::string write(const std::vector<std::uint8_t>& memory, bool optimize,
                   std::uint64_t* written = nullptr) {
     StringOutput out;
-    const std::uint64_t n = writeIntelHex(memory, optimize, out.out());
+    const RecordSaveResult r = writeIntelHex(memory, optimize, out.out());
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.message.toStdString(), std::to_string(r.written) + " bytes saved to file.");
     if (written != nullptr) {
-        *written = n;
+        *written = r.written;
     }
     return out.text();
 }

@@ -1,4 +1,5 @@
 #include "formats/jedec.h"
+#include "formats/text_output.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,15 @@ TEST(JedecRead, Errors) {
     EXPECT_TRUE(low.read(jedec("QP264*"), 8).ok) << "only the low 8 bits of QP are compared";
 }
 
+// Writes a whole file into `text`.
+JedecSaveResult writeTo(std::string& text, std::span<const std::uint8_t> fuses,
+                        std::span<const std::uint8_t> vectors, const JedecHeader& h) {
+    StringOutput out;
+    const JedecSaveResult r = writeJedec(fuses, vectors, h, out.out());
+    text = out.text();
+    return r;
+}
+
 JedecHeader header(std::uint8_t pins = 8) {
     JedecHeader h;
     h.name = "GAL16V8";
@@ -133,7 +143,7 @@ TEST(JedecWrite, SixtyFourFusesWithFuseFiveSet) {
     std::vector<std::uint8_t> fuses(64, 0), vectors(2 * kVectorSlot, 0xFF);
     fuses[5] = 1;
     std::string text;
-    const JedecSaveResult r = writeJedec(fuses, vectors, header(), text);
+    const JedecSaveResult r = writeTo(text, fuses, vectors, header());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.message.toStdString(), "Jedec file saved.");
     EXPECT_EQ(text, std::string("\x02\nJedec file for GAL16V8 / DIP20\n"
@@ -155,7 +165,7 @@ TEST(JedecWrite, VectorsAndTheRoundTrip) {
     std::copy(v2.begin(), v2.end(), vectors.begin() + kVectorSlot);
     vectors[3 * kVectorSlot] = '1'; // after the first empty slot: not a vector
     std::string text;
-    const JedecSaveResult w = writeJedec(fuses, vectors, header(), text);
+    const JedecSaveResult w = writeTo(text, fuses, vectors, header());
     ASSERT_TRUE(w.ok);
     EXPECT_EQ(w.message.toStdString(), "Jedec file saved (2 test vectors).");
     EXPECT_NE(text.find("X0*\nL0000 "), std::string::npos);
@@ -174,7 +184,7 @@ TEST(JedecWrite, VectorsAndTheRoundTrip) {
 TEST(JedecWrite, RefusesADeviceWithoutPins) {
     std::vector<std::uint8_t> fuses(8), vectors(kVectorSlot, 0xFF);
     std::string text;
-    const JedecSaveResult r = writeJedec(fuses, vectors, header(0), text);
+    const JedecSaveResult r = writeTo(text, fuses, vectors, header(0));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message.toStdString(), "Couldn't save file. Incorrect device.");
 }
@@ -182,8 +192,119 @@ TEST(JedecWrite, RefusesADeviceWithoutPins) {
 TEST(JedecWrite, WidePinCountsStayInsideTheirSlot) {
     std::vector<std::uint8_t> fuses(8), vectors(2 * kVectorSlot, 'L');
     std::string text;
-    ASSERT_TRUE(writeJedec(fuses, vectors, header(68), text).ok);
+    ASSERT_TRUE(writeTo(text, fuses, vectors, header(68)).ok);
     EXPECT_NE(text.find("V0001 " + std::string(48, 'L') + "*\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace zelmo::formats
+
+namespace zelmo::formats {
+namespace {
+
+// The writer's header names the device and stamps the file; the reader must take it for the
+// comment it is, however many field letters and digits it holds. The fuses leave whole 32-fuse
+// lines at 0, which the writer leaves out, so any stray fuse the header sets would show.
+TEST(JedecRoundTrip, HeaderTextIsNotReadAsFields) {
+    const char* names[] = {"GAL16V8", "GAL22V10", "L0000", "K12V3L7", "GAL*L16V8"};
+    for (const char* name : names) {
+        std::vector<std::uint8_t> fuses(300, 0), vectors(3 * kVectorSlot, 0xFF);
+        fuses[70] = fuses[299] = 1;
+        const std::string v = "01HL";
+        std::copy(v.begin(), v.end(), vectors.begin());
+        JedecHeader h = header(8);
+        h.name = name;
+        h.package = "V2 L1 K1";
+        std::string text;
+        ASSERT_TRUE(writeTo(text, fuses, vectors, h).ok);
+        Device d(300, 3);
+        ASSERT_TRUE(d.read(text).ok) << name;
+        EXPECT_EQ(d.a, fuses) << name;
+        EXPECT_EQ(std::string(d.b.begin(), d.b.begin() + 4), v) << name;
+        EXPECT_EQ(std::count(d.b.begin(), d.b.end(), 0xFF), static_cast<long>(d.b.size() - 4))
+            << name;
+    }
+}
+
+// Numbers longer than 64 bits saturate: they never wrap round onto fuse 0, vector slot 0 or a
+// count the device accepts.
+TEST(JedecRead, HugeNumbersNeverWrap) {
+    const std::string two64 = "18446744073709551616";
+    struct Case {
+        const char* name;
+        std::string fields;
+        bool ok;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"L number", "QP8*L" + two64 + " 1111*", true, nullptr},
+        {"K number", "QP8*K" + two64 + " F*", true, nullptr},
+        {"V number", "QP8*V18446744073709551617 1111*", true, nullptr},
+        {"V slot past 2^64", "QP8*V384307168202282326 " + std::string(20, '1') + "*", true,
+         nullptr},
+        {"QF", "QF18446744073709551680*QP8*", false,
+         "Incorrect Jedec file, wrong number of fuses."},
+        {"QP", "QF64*QP18446744073709551624*", false,
+         "Incorrect Jedec file, wrong number of pins."},
+    };
+    for (const Case& c : cases) {
+        Device d;
+        const JedecLoadResult r = d.read(jedec(c.fields));
+        EXPECT_EQ(r.ok, c.ok) << c.name;
+        if (c.ok) {
+            EXPECT_EQ(d.a, std::vector<std::uint8_t>(d.a.size(), 0)) << c.name;
+            EXPECT_EQ(d.b, std::vector<std::uint8_t>(d.b.size(), 0xFF)) << c.name;
+        } else {
+            EXPECT_EQ(r.message.toStdString(), c.message) << c.name;
+        }
+    }
+}
+
+// A source that stops answering (a file cut short by another process) fails the load with the
+// access message: before the targets are touched, or after they were prepared for the fields.
+TEST(JedecRead, AReadErrorIsAFileAccessError) {
+    const std::string text = jedec("QF64*QP8*L0000 1*");
+    // Each scan reads this short text in one piece: STX, '*', the counting pass, the fields.
+    for (const int good : {0, 3}) {
+        int reads = 0;
+        const JedecSource source{text.size(), [&](std::uint64_t at, std::span<char> into) {
+                                     if (reads++ == good) {
+                                         return false;
+                                     }
+                                     std::copy_n(text.data() + at, into.size(), into.data());
+                                     return true;
+                                 }};
+        std::vector<std::uint8_t> a(64, 0xEE), b(48, 0xEE);
+        const JedecTarget t{a, b};
+        const JedecLoadResult r = readJedec(source, std::span(&t, 1), 8);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message.toStdString(), "Couldn't open file, file access error.");
+        EXPECT_EQ(a[0], good == 0 ? 0xEE : 0) << "prepared, fuse 0 never set";
+    }
+}
+
+// A vector line carries pin characters only: a vector shorter than the pin count ends where
+// its characters end.
+TEST(JedecWrite, VectorLinesHoldOnlyPinCharacters) {
+    struct Case {
+        std::string slot; // start of the slot; the rest stays 0xFF
+        const char* line;
+    };
+    const Case cases[] = {
+        {"01HLXZCN", "V0001 01HLXZCN*\n"},
+        {"01HL", "V0001 01HL*\n"},
+        {"01HLXZCN1", "V0001 01HLXZCN*\n"},
+        {std::string("01\0HL", 5), "V0001 01*\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> fuses(8), vectors(2 * kVectorSlot, 0xFF);
+        std::copy(c.slot.begin(), c.slot.end(), vectors.begin());
+        std::string text;
+        ASSERT_TRUE(writeTo(text, fuses, vectors, header(8)).ok);
+        const auto at = text.find("V0001");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(text.substr(at, text.find('\n', at) + 1 - at), c.line) << c.slot;
+    }
 }
 
 } // namespace

@@ -61,7 +61,7 @@ std::vector<SrecCase> srecCases() {
         {"no end record", "S1060010010203E3", 0, 0, 256, true, "3 bytes loaded.", {{0x10, 1}}},
         {"empty file", "", 0, 0, 256, true, "0 bytes loaded.", {}},
         {"lower case", "s1060010010203e3\n", 0, 0, 256, true, "3 bytes loaded.", {{0x10, 1}}},
-        {"file offset", kRecord, 0, 0x11, 256, true, "3 bytes loaded.", {{0, 2}, {1, 3}}},
+        {"file offset", kRecord, 0, 0x11, 256, true, "2 bytes loaded.", {{0, 2}, {1, 3}}},
         {"buffer offset", kRecord, 0x40, 0, 256, true, "3 bytes loaded.", {{0x50, 1}, {0x52, 3}}},
         {"partly beyond the memory",
          kRecord,
@@ -69,8 +69,16 @@ std::vector<SrecCase> srecCases() {
          0,
          0x11,
          true,
-         "3 bytes loaded. Redundant bytes truncated.",
+         "1 bytes loaded. Redundant bytes truncated.",
          {{0x10, 1}}},
+        {"wholly beyond the memory",
+         kRecord,
+         0,
+         0,
+         0x10,
+         true,
+         "0 bytes loaded. Redundant bytes truncated.",
+         {{0x0F, 0xEE}}},
         {"after the end record nothing is read",
          kRecord + "garbage\n",
          0,
@@ -145,10 +153,10 @@ TEST_P(SRecordRead, StoresAndReports) {
     const SrecCase& c = GetParam();
     std::vector<std::uint8_t> a(c.memSize, 0xEE), b(c.memSize, 0xEE);
     const std::vector<std::span<std::uint8_t>> targets{a, b};
-    bool ok = false;
-    const QString message =
-        readSRecord(c.text, targets, {c.memSize, c.bufferOffset, c.fileOffset}, &ok);
-    EXPECT_EQ(ok, c.ok);
+    const RecordLoadResult r =
+        readSRecord(c.text, targets, {c.memSize, c.bufferOffset, c.fileOffset});
+    const QString& message = r.message;
+    EXPECT_EQ(r.ok, c.ok);
     EXPECT_EQ(message.toStdString(), c.message);
     for (const auto& [at, value] : c.expect) {
         EXPECT_EQ(a[at], value) << "at " << at;
@@ -169,9 +177,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, SRecordRead, testing::ValuesIn(srecCases()),
 std::string write(const std::vector<std::uint8_t>& memory, bool optimize,
                   std::uint64_t* written = nullptr) {
     StringOutput out;
-    const std::uint64_t n = writeSRecord(memory, optimize, out.out());
+    const RecordSaveResult r = writeSRecord(memory, optimize, out.out());
+    EXPECT_TRUE(r.ok);
     if (written != nullptr) {
-        *written = n;
+        *written = r.written;
     }
     return out.text();
 }
