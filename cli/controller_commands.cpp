@@ -22,7 +22,7 @@ namespace {
 using namespace zelmo::controller;
 
 constexpr int kDefaultTimeoutSeconds = 600;
-constexpr int kMaxTimeoutSeconds = 24 * 3600;
+constexpr std::uint64_t kMaxTimeoutSeconds = 24 * 3600;
 
 // The options every controller command shares, with exactly `positionalCount` plain arguments;
 // nothing when the arguments are wrong (the message has been printed) or help was asked for
@@ -75,13 +75,13 @@ std::optional<Parsed> parse(const char* name, const char* description, const QSt
     }
     int seconds = kDefaultTimeoutSeconds;
     if (parser.isSet("timeout")) {
-        bool ok = false;
-        seconds = parser.value("timeout").toInt(&ok);
-        if (!ok || seconds < 0 || seconds > kMaxTimeoutSeconds) {
+        const std::optional<std::uint64_t> value = ParseNumber(parser.value("timeout"));
+        if (!value || *value > kMaxTimeoutSeconds) {
             err << "zelmo2-cli " << name << ": --timeout takes a number of seconds from 0 to "
                 << kMaxTimeoutSeconds << "\n";
             return std::nullopt;
         }
+        seconds = static_cast<int>(*value);
     }
     parsed.timeoutMs = seconds * 1000;
     if (runOptions) {
@@ -131,12 +131,12 @@ int runRun(const QStringList& args) {
         return status;
     }
     QTextStream err(stderr);
-    bool ok = false;
-    const int device = parsed->device.toInt(&ok);
-    if (!ok || device < 1 || device > kMaxDevices) {
+    const std::optional<std::uint64_t> number = ParseNumber(parsed->device);
+    if (!number || *number < 1 || *number > static_cast<std::uint64_t>(kMaxDevices)) {
         err << "zelmo2-cli run: --device takes a device number from 1 to " << kMaxDevices << "\n";
         return 2;
     }
+    const auto device = static_cast<std::int32_t>(*number);
     std::optional<ControllerTab> tab;
     const QString tabName = parsed->tab.toLower();
     if (tabName == QLatin1String("program")) {
