@@ -25,18 +25,22 @@ function(zelmo_subsystem name)
     target_link_libraries(zelmo_core INTERFACE zelmo_${name})
 endfunction()
 
-# zelmo_test_suite(NAME [SOURCES ...] LIBS target ... [LABELS label ...])
+# zelmo_test_suite(NAME [SOURCES ...] LIBS target ... [LABELS label ...] [MAIN target])
 # One GoogleTest binary test_NAME from tests/NAME/*.cpp (or the given sources) with the shared
-# test main, which isolates every run in its own temporary home. Each test case is a ctest test.
+# test main (MAIN zelmo_widget_test_main for widget suites), which isolates every run in its own
+# temporary home. Each test case is a ctest test.
 function(zelmo_test_suite name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "MAIN" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(NOT ARG_MAIN)
+        set(ARG_MAIN zelmo_test_main)
+    endif()
     if(ARG_SOURCES)
         set(sources ${ARG_SOURCES})
     else()
         file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     endif()
     add_executable(test_${name} ${sources})
-    target_link_libraries(test_${name} PRIVATE zelmo_test_main ${ARG_LIBS} GTest::gtest
+    target_link_libraries(test_${name} PRIVATE ${ARG_MAIN} ${ARG_LIBS} GTest::gtest
                                                GTest::gmock)
     target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(test_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY

@@ -30,8 +30,21 @@ QByteArray LogFile::Narrow(const QString& entryText) {
     return out;
 }
 
+void LogFile::Release() {
+    holding_ = false;
+    const QStringList held = std::move(held_);
+    held_.clear();
+    for (const QString& entry : held) {
+        Append(entry);
+    }
+}
+
 bool LogFile::Append(const QString& entryText) {
-    if (!enabled_) {
+    if (holding_) {
+        held_ << entryText;
+        return true;
+    }
+    if (!Enabled()) {
         return false;
     }
     if (!nameFixed_) {

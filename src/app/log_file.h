@@ -6,6 +6,9 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
 
 namespace zelmo {
 
@@ -16,11 +19,21 @@ public:
     explicit LogFile(Clock now = &QDateTime::currentDateTimeUtc) : now_(now) {}
 
     void SetEnabled(bool on) { enabled_ = on; }
-    bool Enabled() const { return enabled_; }
+    // Makes the file follow a switch kept elsewhere (the configuration's "ReportFile" in the
+    // project), so that the option and the file cannot disagree; null goes back to SetEnabled.
+    void FollowSwitch(const std::uint8_t* reportFile) { switch_ = reportFile; }
+    bool Enabled() const { return switch_ != nullptr ? *switch_ != 0 : enabled_; }
 
     // Appends an entry's text when enabled: open, write, flush, close. Failures are silent;
     // the next entry tries again with the same name. Returns whether every byte was written.
     bool Append(const QString& entryText);
+
+    // Until Release(), entries are kept instead of written. At start-up the switch is known only
+    // once the configuration has been read, and the report of the steps before belongs in the
+    // file as well; Release() writes the kept entries when the switch is on by then, and drops
+    // them otherwise.
+    void Hold() { holding_ = true; }
+    void Release();
 
     // Full path of the file, empty before the name is fixed (or when no folder was found).
     const QString& FilePath() const { return path_; }
@@ -34,8 +47,11 @@ public:
 private:
     Clock now_;
     bool enabled_ = false;
+    const std::uint8_t* switch_ = nullptr;
     bool nameFixed_ = false;
     QString path_;
+    bool holding_ = false;
+    QStringList held_;
 };
 
 } // namespace zelmo

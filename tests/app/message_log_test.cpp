@@ -124,6 +124,40 @@ TEST_F(LogFileTest, LogFileNameIsFixedOncePerRun) {
     EXPECT_EQ(calls, 1);
 }
 
+TEST_F(LogFileTest, LogFileFollowsTheReportFileSwitch) {
+    std::uint8_t reportFile = 0;
+    CMessageLog log(&FixedClock);
+    log.File().SetEnabled(true); // ignored once the file follows the switch
+    log.File().FollowSwitch(&reportFile);
+    log.AddLog(lkPlain, "off");
+    EXPECT_TRUE(log.File().FilePath().isEmpty());
+    reportFile = 1;
+    log.AddLog(lkPlain, "on");
+    reportFile = 0;
+    log.AddLog(lkPlain, "off again");
+    reportFile = 1;
+    log.AddLog(lkPlain, "on again");
+    EXPECT_EQ(ReadLogFile(log.File()), "on\r\non again\r\n");
+}
+
+TEST_F(LogFileTest, HeldEntriesReachTheFileOnlyWhenTheSwitchIsOnAtRelease) {
+    for (const bool on : {false, true}) {
+        QFile::remove(UserDataFolder() + LogFile::NameFor(FixedClock()));
+        std::uint8_t reportFile = 0;
+        CMessageLog log(&FixedClock);
+        log.File().FollowSwitch(&reportFile);
+        log.File().Hold();
+        log.AddLog(lkOpenSubDetail, "Initializing hardware...");
+        log.AddLog(lkPlain, " OK.");
+        EXPECT_TRUE(log.File().FilePath().isEmpty()); // nothing written while held
+        reportFile = on ? 1 : 0;
+        log.File().Release();
+        log.AddLog(lkSection, "Initialization done.");
+        EXPECT_EQ(ReadLogFile(log.File()),
+                  on ? "Initializing hardware... OK.\r\nInitialization done.\r\n" : "");
+    }
+}
+
 TEST_F(LogFileTest, LogFileNarrowsAndKeepsLongEntries) {
     CMessageLog log(&FixedClock);
     log.File().SetEnabled(true);

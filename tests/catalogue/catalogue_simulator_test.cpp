@@ -89,7 +89,8 @@ TEST(CatalogueThroughSimulator, LookupByVendorNameAndPackage) {
     const cli::CatalogueDevice found = cli::LookupCatalogueDevice(appDir, "ATM:AT27C512R:DIP28");
     ASSERT_TRUE(found.ok) << found.message.toStdString();
     EXPECT_EQ(FieldText(found.Descriptor.Name), "AT27C512R");
-    EXPECT_EQ(found.Descriptor.MemSize[0], 65536u);
+    const std::uint32_t sizeA = found.Descriptor.MemSize[0]; // a packed field: copy before binding
+    EXPECT_EQ(sizeA, 65536u);
     EXPECT_FALSE(FieldText(found.Buffers[0].Name).empty()) << "memory A is described";
 
     const char* wrong[] = {"ATM:AT27C512R:PLCC32", "ATM:AT27C512R", "TOOLONG:AT27C512R:DIP28",

@@ -1,71 +1,7 @@
-// Shared main of every test binary: gives the run a private home so that no test touches the
-// user's files, then runs the GoogleTest cases inside a QCoreApplication.
-#include "common/temp_dir.h"
-
-#include <QCoreApplication>
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include <unistd.h>
-
-#if defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-// Qt is not built with ThreadSanitizer: the end of a QThread is ordered by Qt's own futex-based
-// mutex, which the sanitizer cannot see, so destroying a finished thread's wait condition
-// looks like a race with the thread's last wake-up. Only that teardown is excused.
-extern "C" const char* __tsan_default_suppressions() {
-    return "race:QWaitCondition::~QWaitCondition\n";
-}
-#endif
-#endif
-
-namespace zelmo::test {
-
-namespace {
-std::filesystem::path home;
-
-void setEnv(const char* name, const std::filesystem::path& value) {
-    std::filesystem::create_directories(value);
-    ::setenv(name, value.c_str(), 1);
-}
-} // namespace
-
-const std::filesystem::path& testHome() {
-    return home;
-}
-
-} // namespace zelmo::test
+// Shared main of every model test binary: a private home and a QCoreApplication.
+#include "common/test_home.h"
 
 int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
-    using zelmo::test::home;
-    char pattern[] = "/tmp/zelmo-test-XXXXXX";
-    const char* base = ::mkdtemp(pattern);
-    if (base == nullptr) {
-        return 2;
-    }
-    home = fs::path(base);
-    zelmo::test::setEnv("XDG_DATA_HOME", home / "data");
-    zelmo::test::setEnv("XDG_CONFIG_HOME", home / "config");
-    zelmo::test::setEnv("XDG_RUNTIME_DIR", home / "runtime");
-    fs::permissions(home / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-    zelmo::test::setEnv("TMPDIR", home / "tmp");
-    // The simulator reads its configuration from here unless a test names its own.
-    ::setenv("ZELMO_SIM_CONFIG", (home / "simulator.ini").c_str(), 1);
-    ::setenv("ZELMO_SIM_STATE", (home / "simstate").c_str(), 1);
-
-    // Widget code under test never needs a display.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    const int rc = RUN_ALL_TESTS();
-    std::error_code ec;
-    if (std::getenv("ZELMO_KEEP_TEST_HOME") == nullptr) {
-        fs::remove_all(home, ec);
-    }
-    return rc;
+    return zelmo::test::RunIsolatedTests(
+        argc, argv, [](int& c, char** v) { return std::make_unique<QCoreApplication>(c, v); });
 }
