@@ -318,14 +318,15 @@ TEST_F(ProjectFileTest, SavedProjectOpensWithEverythingItHeld) {
     EXPECT_EQ(statuses.last(), "Project saved.");
     EXPECT_EQ(log.mid(log.size() - 2), (QStringList{"40000 Project saved.", "80000 " + path}));
 
-    project.CloseAll(true); // "Create new project"
+    const auto adapterData = dev.AdapterData; // dev goes away with the project
+    project.CloseAll(true);                   // "Create new project"
     ASSERT_TRUE(file().Open(path).ok) << log.join("\n").toStdString();
     EXPECT_EQ(statuses.last(), "Project restored.");
     EXPECT_EQ(project.ProjectFileName, path);
     ASSERT_EQ(project.DeviceCount, 1);
     const CDevice& back = *project.Devices[0];
     EXPECT_EQ(back.AdapterFile, adapterFolder + "/PLCC32.adp");
-    EXPECT_EQ(back.AdapterData, dev.AdapterData);
+    EXPECT_EQ(back.AdapterData, adapterData);
     EXPECT_EQ(back.OpTabs[3], 0x31u);
     EXPECT_EQ(back.OpTabsSelected, 2);
     EXPECT_EQ(back.Serialization->Enabled, 1);
