@@ -359,7 +359,7 @@ bool TProjectTree::ClickItem(QTreeWidgetItem* item) {
     const bool taken = dataSet < 0 ? ClickDeviceNode(project_, device)
                                    : ClickDataSetNode(project_, device, dataSet);
     if (taken) {
-        emit selectionChanged();
+        emit activeNodeChanged();
     }
     FollowSelection();
     return taken;
@@ -402,7 +402,7 @@ void TProjectTree::mouseDoubleClickEvent(QMouseEvent* event) {
     IndexesOf(item, device, dataSet);
     if (dataSet >= 0) {
         commands_.DataSetDoubleClicked(device, dataSet);
-        emit selectionChanged();
+        emit activeNodeChanged();
     } else if (event->position().x() >= visualItemRect(item).left() + kIndentWidth) {
         item->setExpanded(!item->isExpanded());
     }

@@ -54,7 +54,7 @@ public:
 
 signals:
     // The user chose another device or data set: the main window refreshes its views.
-    void selectionChanged();
+    void activeNodeChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
