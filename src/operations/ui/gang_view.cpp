@@ -66,7 +66,8 @@ TGangPanel::TGangPanel(int slot, QWidget* parent) : QWidget(parent) {
     iSpinner->setFixedSize(kLight);
     lProgress = new QLabel;
     lProgress->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lProgress->setMinimumWidth(lProgress->fontMetrics().horizontalAdvance(QStringLiteral("100.0%")));
+    lProgress->setMinimumWidth(
+        lProgress->fontMetrics().horizontalAdvance(QStringLiteral("100.0%")));
     pbProgress = new QProgressBar;
     pbProgress->setRange(0, 100);
     pbProgress->setValue(0);

@@ -17,7 +17,7 @@ namespace zelmo {
 
 namespace {
 
-constexpr int kRow = 20;       // one tab's row, as TabAtHeight reads clicks
+constexpr int kRow = 20; // one tab's row, as TabAtHeight reads clicks
 constexpr int kStripWidth = 78;
 constexpr int kPictureSize = 32;
 
@@ -103,7 +103,8 @@ void TOperationTabStrip::paintEvent(QPaintEvent*) {
             p.fillRect(QRectF(r.right() - 4, r.top(), 12, r.height()), frame);
         }
         p.setFont(selected ? bold : font());
-        p.setPen(selected ? lit : (selected_ < 0 ? palette().mid().color() : palette().text().color()));
+        p.setPen(selected ? lit
+                          : (selected_ < 0 ? palette().mid().color() : palette().text().color()));
         p.drawText(r.adjusted(6, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
                    QString::fromLatin1(caption));
     }
@@ -138,16 +139,15 @@ TOperationPanel::TOperationPanel(TProject& project, COperations& operations, QWi
         bSingle[static_cast<std::size_t>(tag - 1)] = b;
         single->addWidget(b, (tag - 1) / 4, (tag - 1) % 4);
     }
-    static const char* const singleNames[] = {"bCheckIDS",    "bReadS",    "bEraseS",
-                                              "bBlankCheckS", "bProgramS", "bVerifyS",
-                                              "bConfigS",     "bTestS"};
+    static const char* const singleNames[] = {"bCheckIDS", "bReadS",   "bEraseS",  "bBlankCheckS",
+                                              "bProgramS", "bVerifyS", "bConfigS", "bTestS"};
     for (std::size_t i = 0; i < bSingle.size(); ++i) {
         bSingle[i]->setObjectName(QString::fromLatin1(singleNames[i]));
     }
 
-    pErase = MakeTabPanel(TabErase, {{&bCheckIDE, OP_CHECK_ID},
-                                     {&bEraseE, OP_ERASE},
-                                     {&bBlankCheckE, OP_BLANK_CHECK}});
+    pErase = MakeTabPanel(
+        TabErase,
+        {{&bCheckIDE, OP_CHECK_ID}, {&bEraseE, OP_ERASE}, {&bBlankCheckE, OP_BLANK_CHECK}});
     pRead = MakeTabPanel(TabRead,
                          {{&bCheckIDR, OP_CHECK_ID}, {&bReadR, OP_READ}, {&bVerifyR, OP_VERIFY}});
     pProgram = MakeTabPanel(TabProgram, {{&bCheckIDP, OP_CHECK_ID},
@@ -160,12 +160,19 @@ TOperationPanel::TOperationPanel(TProject& project, COperations& operations, QWi
     pErase->setObjectName(QStringLiteral("pErase"));
     pRead->setObjectName(QStringLiteral("pRead"));
     pProgram->setObjectName(QStringLiteral("pProgram"));
-    static const std::pair<TPictureButton**, const char*> names[] = {
-        {&bCheckIDE, "bCheckIDE"},    {&bEraseE, "bEraseE"},   {&bBlankCheckE, "bBlankCheckE"},
-        {&bCheckIDR, "bCheckIDR"},    {&bReadR, "bReadR"},     {&bVerifyR, "bVerifyR"},
-        {&bCheckIDP, "bCheckIDP"},    {&bBlankCheckP, "bBlankCheckP"}, {&bEraseP, "bEraseP"},
-        {&bProgramP, "bProgramP"},    {&bVerifyP, "bVerifyP"}, {&bConfigP, "bConfigP"},
-        {&bTestP, "bTestP"}};
+    const std::pair<TPictureButton**, const char*> names[] = {{&bCheckIDE, "bCheckIDE"},
+                                                              {&bEraseE, "bEraseE"},
+                                                              {&bBlankCheckE, "bBlankCheckE"},
+                                                              {&bCheckIDR, "bCheckIDR"},
+                                                              {&bReadR, "bReadR"},
+                                                              {&bVerifyR, "bVerifyR"},
+                                                              {&bCheckIDP, "bCheckIDP"},
+                                                              {&bBlankCheckP, "bBlankCheckP"},
+                                                              {&bEraseP, "bEraseP"},
+                                                              {&bProgramP, "bProgramP"},
+                                                              {&bVerifyP, "bVerifyP"},
+                                                              {&bConfigP, "bConfigP"},
+                                                              {&bTestP, "bTestP"}};
     for (const auto& [button, name] : names) {
         (*button)->setObjectName(QString::fromLatin1(name));
     }
@@ -215,8 +222,7 @@ void TOperationPanel::Refresh() {
     pPanels->setCurrentIndex(std::min<int>(tab, TabProgram));
     const OperationButtons states = operations_.Buttons();
     for (const TabButton& t : tabButtons_) {
-        const bool selected =
-            active != nullptr && (active->OpTabs[t.tab] & t.bit) != 0;
+        const bool selected = active != nullptr && (active->OpTabs[t.tab] & t.bit) != 0;
         t.button->setIcon(selected ? Picture(OperationPicture(t.bit))
                                    : DimmedPicture(OperationPicture(t.bit)));
         t.button->setEnabled(states.Enabled(t.bit));

@@ -79,8 +79,9 @@ private:
         std::uint8_t tab;
         std::uint32_t bit;
     };
-    QWidget* MakeTabPanel(std::uint8_t tab,
-                          std::initializer_list<std::pair<TPictureButton**, std::uint32_t>> buttons);
+    QWidget*
+    MakeTabPanel(std::uint8_t tab,
+                 std::initializer_list<std::pair<TPictureButton**, std::uint32_t>> buttons);
 
     TProject& project_;
     COperations& operations_;

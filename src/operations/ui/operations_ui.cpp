@@ -3,12 +3,15 @@
 #include "app/refresh_plan.h"
 #include "app/ui/bottom_tabs.h"
 #include "app/ui/busy_window.h"
+#include "app/ui/device_bar.h"
 #include "app/ui/main_commands.h"
 #include "app/ui/main_window.h"
 #include "app/ui/operation_area.h"
+#include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "operations/ui/gang_view.h"
 #include "operations/ui/operation_panel.h"
+#include "project/ui/project_tree.h"
 
 #include <QAction>
 #include <QLabel>
@@ -81,13 +84,18 @@ TOperationsUi::TOperationsUi(TfMain& window) : window_(window) {
         }
     });
     connect(&ops, &COperations::ProductionPicture, this, &TOperationsUi::ShowProductionPicture);
-    // A new active device shows its own tabs, progress and panels.
-    connect(&window_.Project().Notifier, &CProjectNotifier::ActiveDeviceChanged, this,
-            [this] { RefreshViews(-1, ViewAll); });
-    connect(&window_.Project().Notifier, &CProjectNotifier::DeviceAdded, this,
-            [this] { RefreshViews(-1, ViewAll); });
-    connect(&window_.Project().Notifier, &CProjectNotifier::DeviceRemoved, this,
-            [this] { RefreshViews(-1, ViewAll); });
+    // A new active device, or a device added or removed, shows its own tabs, progress and
+    // panels: one refresh after the whole change (a device is announced before its set-up).
+    refreshLater_ = new QTimer(this);
+    refreshLater_->setSingleShot(true);
+    refreshLater_->setInterval(0);
+    connect(refreshLater_, &QTimer::timeout, this, [this] { RefreshViews(-1, ViewAll); });
+    const CProjectNotifier* n = &window_.Project().Notifier;
+    for (auto signal : {&CProjectNotifier::ActiveDeviceChanged, &CProjectNotifier::DeviceAdded,
+                        &CProjectNotifier::DeviceRemoved}) {
+        connect(n, signal, refreshLater_, qOverload<>(&QTimer::start));
+    }
+    connect(n, &CProjectNotifier::DevicesMoved, refreshLater_, qOverload<>(&QTimer::start));
 
     CRefreshPlan& plan = window_.RefreshPlan();
     plan.Add(RefreshStep::OperationTabs, [this] {
@@ -109,6 +117,9 @@ TOperationsUi::~TOperationsUi() {
 }
 
 void TOperationsUi::Started() {
+    if (auto* tree = qobject_cast<TProjectTree*>(window_.pDevices->ProjectTree())) {
+        AttachProjectTree(*tree);
+    }
     const CStartupSession& session = window_.Session();
     operations_->SetHardware(
         window_.AppDir(), session.Started() ? &session.Api() : nullptr,
@@ -167,18 +178,39 @@ void TOperationsUi::RefreshViews(int device, unsigned views) {
     if ((views & ViewSerialization) != 0) {
         plan.Run(RefreshStep::Serialization);
     }
+    if ((views & ViewTree) != 0) {
+        if (QWidget* tree = window_.pDevices->ProjectTree()) {
+            tree->update();
+        }
+    }
+    if ((views & ViewBuffers) != 0) {
+        if (QWidget* buffers = window_.pBottom->BufferView()) {
+            buffers->update();
+        }
+    }
     if (views == ViewAll) {
         gang_->Refresh();
     }
 }
 
 void TOperationsUi::ShowProductionPicture(int picture) {
+    // The button alternates between its lit and its plain picture while production runs.
     const bool remote = operations_->RemoteMode();
     QString name = remote ? QStringLiteral("remote") : QStringLiteral("auto");
     if (picture == 1) {
         name += QStringLiteral("_lit");
     }
-    window_.Commands().miAuto->setIcon(Picture(name));
+    TPictureButton* button = window_.pOperation->bAuto;
+    button->SetPicture(name);
+    window_.Commands().miAuto->setIcon(button->icon());
+}
+
+void TOperationsUi::AttachProjectTree(TProjectTree& tree) {
+    tree.SetAssignMenuFiller([this](QMenu* menu, int device) {
+        if (menu != nullptr) {
+            FillAssignMenu(*menu, device);
+        }
+    });
 }
 
 bool TOperationsUi::FillAssignMenu(QMenu& menu, int device) {

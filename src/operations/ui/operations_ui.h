@@ -16,12 +16,14 @@
 #include <memory>
 
 class QMenu;
+class QTimer;
 
 namespace zelmo {
 
 class TfMain;
 class TGangView;
 class TOperationPanel;
+class TProjectTree;
 
 class TOperationsUi : public QObject {
     Q_OBJECT
@@ -38,9 +40,16 @@ public:
     TOperationPanel* Panel() const { return panel_; }
     TGangView* GangView() const { return gang_; }
 
-    // The pin-check result view of a device (the view's own part sets it); without one a
-    // failed pin check is only reported in the log.
-    void SetPinCheckView(std::function<void(int device)> show) { pinCheckView_ = std::move(show); }
+    // The pin-check result display: called with the device slot after an interactive
+    // operation ended with a failed pin check; it shows that device's PinCheckResult modally
+    // (the in-circuit view for kind 'I', else the socket view). Without one a failed pin check
+    // is only reported in the log.
+    using PinCheckDisplay = std::function<void(int device)>;
+    void SetPinCheckDisplay(PinCheckDisplay show) { pinCheckView_ = std::move(show); }
+
+    // Fills the tree's "Assign Programmer" submenu from the programmers on every opening.
+    // Started() does this for the tree the window holds by then.
+    void AttachProjectTree(TProjectTree& tree);
 
     // "Assign Programmer" for the device node of `device`: rebuilds `menu` with one checkable
     // item per programmer (the last one first); false when the item is hidden (exactly one
@@ -59,7 +68,8 @@ private:
     std::unique_ptr<COperations> operations_;
     TOperationPanel* panel_ = nullptr;
     TGangView* gang_ = nullptr;
-    std::function<void(int device)> pinCheckView_;
+    PinCheckDisplay pinCheckView_;
+    QTimer* refreshLater_ = nullptr;
 };
 
 } // namespace zelmo
