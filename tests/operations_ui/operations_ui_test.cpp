@@ -215,8 +215,10 @@ TEST_F(OperationsUiTest, TabsButtonsAndRunFollowTheActiveDevice) {
     panel.bEraseP->click();
     EXPECT_EQ(device.OpTabs[TabProgram], OP_ERASE | OP_PROGRAM | OP_VERIFY);
     EXPECT_NE(panel.bEraseP->icon().pixmap(32).toImage(), dimmed);
+    EXPECT_TRUE(panel.bEraseP->isChecked());
     panel.bEraseP->click();
     EXPECT_EQ(device.OpTabs[TabProgram], OP_PROGRAM | OP_VERIFY);
+    EXPECT_FALSE(panel.bEraseP->isChecked());
 
     // A running device keeps its tab and locks its buttons.
     device.Busy = 1;

@@ -72,40 +72,58 @@ TGangPanel::TGangPanel(int slot, QWidget* parent) : QWidget(parent) {
     pbProgress->setRange(0, 100);
     pbProgress->setValue(0);
     pbProgress->setTextVisible(false);
-    pbProgress->setFixedHeight(8);
+    pbProgress->setFixedHeight(10);
 
+    // Left: the chip with its serial value below; middle: the counts; right: the lights, each
+    // with its name.
     auto* device = new QVBoxLayout;
+    device->setSpacing(2);
     device->addWidget(iDevice, 0, Qt::AlignHCenter);
     device->addWidget(lSerial, 0, Qt::AlignHCenter);
+    device->addStretch(1);
+    lSerial->setMinimumWidth(lSerial->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+    lSerial->setAlignment(Qt::AlignCenter);
 
     auto* stats = new QGridLayout;
-    stats->setVerticalSpacing(0);
+    stats->setVerticalSpacing(1);
+    stats->setHorizontalSpacing(6);
     const std::pair<QString, QLabel*> rows[] = {
         {tr("Good:"), lGood}, {tr("Bad:"), lBad}, {tr("Total:"), lTotal}};
+    const int countWidth = lGood->fontMetrics().horizontalAdvance(QStringLiteral("0000000"));
     for (int r = 0; r < 3; ++r) {
         stats->addWidget(new QLabel(rows[r].first), r, 0);
+        rows[r].second->setMinimumWidth(countWidth);
         stats->addWidget(rows[r].second, r, 1);
     }
+    stats->setColumnStretch(2, 1);
 
-    auto* lights = new QVBoxLayout;
-    lights->setSpacing(2);
-    for (QLabel* l : {iBusy, iError, iGood}) {
-        lights->addWidget(l);
+    auto* lights = new QGridLayout;
+    lights->setVerticalSpacing(1);
+    lights->setHorizontalSpacing(4);
+    const std::pair<QString, QLabel*> named[] = {
+        {tr("Busy"), iBusy}, {tr("Error"), iError}, {tr("Good"), iGood}};
+    for (int r = 0; r < 3; ++r) {
+        lights->addWidget(named[r].second, r, 0);
+        auto* name = new QLabel(named[r].first);
+        name->setEnabled(false); // a quiet caption beside the light
+        lights->addWidget(name, r, 1);
     }
 
     auto* top = new QHBoxLayout;
+    top->setSpacing(10);
     top->addLayout(device);
     top->addLayout(stats, 1);
     top->addLayout(lights);
 
     auto* progress = new QHBoxLayout;
+    progress->setSpacing(6);
     progress->addWidget(iSpinner);
     progress->addWidget(pbProgress, 1);
     progress->addWidget(lProgress);
 
     auto* body = new QVBoxLayout(pePanel->Body());
-    body->setContentsMargins(6, 4, 6, 4);
-    body->setSpacing(4);
+    body->setContentsMargins(8, 6, 8, 6);
+    body->setSpacing(6);
     body->addLayout(top);
     body->addLayout(progress);
 

@@ -20,6 +20,19 @@ namespace {
 constexpr int kRow = 20; // one tab's row, as TabAtHeight reads clicks
 constexpr int kStripWidth = 78;
 constexpr int kPictureSize = 32;
+constexpr int kButtonWidth = 92;
+constexpr int kButtonHeight = 62;
+
+// Buttons from the top left in rows of four, the free room to the right and below.
+QGridLayout* buttonGrid(QWidget* panel) {
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(2, 1);
+    return grid;
+}
 
 struct OperationLook {
     std::uint32_t bit;
@@ -49,7 +62,7 @@ constexpr std::pair<const char*, std::uint8_t> kRows[] = {
 TPictureButton* operationButton(std::uint32_t bit) {
     auto* b = new TPictureButton(OperationPicture(bit), OperationCaption(bit),
                                  TPictureButton::Caption::Below, kPictureSize);
-    b->setMinimumWidth(64);
+    b->setFixedSize(kButtonWidth, kButtonHeight);
     return b;
 }
 
@@ -127,8 +140,7 @@ TOperationPanel::TOperationPanel(TProject& project, COperations& operations, QWi
 
     pSingle = new QWidget;
     pSingle->setObjectName(QStringLiteral("pSingle"));
-    auto* single = new QGridLayout(pSingle);
-    single->setContentsMargins(4, 0, 4, 0);
+    QGridLayout* single = buttonGrid(pSingle);
     for (const SingleOperationInfo& op : kSingleOperations) {
         TPictureButton* b = operationButton(op.Bit);
         const int tag = op.Tag;
@@ -195,11 +207,12 @@ TOperationPanel::TOperationPanel(TProject& project, COperations& operations, QWi
 QWidget* TOperationPanel::MakeTabPanel(
     std::uint8_t tab, std::initializer_list<std::pair<TPictureButton**, std::uint32_t>> buttons) {
     auto* panel = new QWidget;
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(4, 0, 4, 0);
+    QGridLayout* grid = buttonGrid(panel);
     int i = 0;
     for (const auto& [slot, bit] : buttons) {
         TPictureButton* b = operationButton(bit);
+        // Pressed in while its operation belongs to the tab's set.
+        b->setCheckable(true);
         *slot = b;
         const std::uint32_t operation = bit;
         connect(b, &QToolButton::clicked, this, [this, operation] {
@@ -210,7 +223,6 @@ QWidget* TOperationPanel::MakeTabPanel(
         grid->addWidget(b, i / 4, i % 4);
         ++i;
     }
-    grid->setRowStretch(2, 1);
     return panel;
 }
 
@@ -225,6 +237,7 @@ void TOperationPanel::Refresh() {
         const bool selected = active != nullptr && (active->OpTabs[t.tab] & t.bit) != 0;
         t.button->setIcon(selected ? Picture(OperationPicture(t.bit))
                                    : DimmedPicture(OperationPicture(t.bit)));
+        t.button->setChecked(selected);
         t.button->setEnabled(states.Enabled(t.bit));
     }
     for (const SingleOperationInfo& op : kSingleOperations) {
