@@ -198,6 +198,8 @@ TEST_F(OperationsUiTest, TabsButtonsAndRunFollowTheActiveDevice) {
     EXPECT_EQ(panel.pPanels->currentWidget(), panel.pProgram);
     EXPECT_TRUE(window->Commands().miRun->isEnabled());
     EXPECT_TRUE(window->Commands().miAuto->isEnabled());
+    EXPECT_TRUE(panel.bProgramP->isEnabled());
+    EXPECT_FALSE(panel.bConfigP->isEnabled()) << "the chip has no configuration";
 
     // The strip's rows from the top: Program, Read, Erase, then Single.
     const std::pair<int, QWidget*> rows[] = {
@@ -228,6 +230,44 @@ TEST_F(OperationsUiTest, TabsButtonsAndRunFollowTheActiveDevice) {
     EXPECT_EQ(panel.pPanels->currentWidget(), panel.pProgram);
     EXPECT_FALSE(panel.bProgramP->isEnabled());
     device.Busy = 0;
+}
+
+TEST_F(OperationsUiTest, SingleTabButtonsRunTheirOwnOperationAndOnlySomeAsk) {
+    REQUIRE_STARTED(1);
+    ASSERT_EQ(AddEeprom(), 0);
+    ClickTabRow(70);
+    TOperationPanel& panel = Panel();
+    ASSERT_EQ(panel.pPanels->currentWidget(), panel.pSingle);
+    // The chip has no configuration and no test.
+    EXPECT_FALSE(panel.bSingle[6]->isEnabled());
+    EXPECT_FALSE(panel.bSingle[7]->isEnabled());
+    Project().SafeMode = 1;
+    const struct {
+        int tag;
+        const char* text;
+        bool asks;
+    } cases[] = {{2, "Reading...", false},
+                 {3, "Erasing...", true},
+                 {4, "Blank checking...", false},
+                 {6, "Verifying...", false}};
+    std::size_t questions = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TPictureButton* button = panel.bSingle[static_cast<std::size_t>(c.tag - 1)];
+        ASSERT_TRUE(button->isEnabled());
+        if (c.asks) {
+            answers.Button("Yes");
+            ++questions;
+        }
+        button->click();
+        EXPECT_TRUE(answers.AllAnswered());
+        EXPECT_EQ(answers.Seen().size(), questions);
+        EXPECT_EQ(Project().DeviceAt(0)->StatusText, c.text);
+        ASSERT_TRUE(WaitIdle());
+    }
+    EXPECT_EQ(Project().DeviceAt(0)->LastStatus, 0);
+    // Single operations are not counted.
+    EXPECT_EQ(window->pOperation->lTotal->text(), "0");
 }
 
 TEST_F(OperationsUiTest, CtrlSpaceRunsAndTheGangPanelsShowEachSlotsVerdict) {
