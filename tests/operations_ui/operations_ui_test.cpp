@@ -9,7 +9,9 @@
 #include "app/ui/operation_area.h"
 #include "app/ui/status_strip.h"
 #include "app_ui/modal.h"
+#include "common/catalogue_device.h"
 #include "common/temp_dir.h"
+#include "common/wait_for.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "operations/execution/operation_block.h"
@@ -20,7 +22,6 @@
 #include "project/project.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -107,26 +108,21 @@ protected:
     // An EEPROM from the catalogue whose Program tab programs and verifies.
     int AddEeprom() {
         const CStartupSession& session = window->Session();
-        for (const DeviceDescriptor* d : session.Catalogue().Devices()) {
-            const std::string key = std::string(FieldView(d->Vendor)) + ":" +
-                                    std::string(FieldView(d->Name)) + ":" +
-                                    std::string(FieldView(d->Package));
-            if (key != kEeprom) {
-                continue;
-            }
-            const PreparedDevice prepared = PrepareCatalogueDevice(session.Api(), BinDir(), *d);
-            EXPECT_TRUE(prepared.ok) << prepared.message.toStdString();
-            const AddDeviceResult added = Project().AddCompleteDevice(*d, [&](CDevice& device) {
-                ApplyPreparation(device, prepared);
-                device.OpTabsSelected = TabProgram;
-                device.OpTabs[TabProgram] = OP_PROGRAM | OP_VERIFY;
-                return true;
-            });
-            QCoreApplication::processEvents();
-            return added.Slot;
+        const DeviceDescriptor* d = test::FindCatalogueDevice(session.Catalogue(), kEeprom);
+        if (d == nullptr) {
+            ADD_FAILURE() << "no catalogue device " << kEeprom;
+            return -1;
         }
-        ADD_FAILURE() << "no catalogue device " << kEeprom;
-        return -1;
+        const PreparedDevice prepared = PrepareCatalogueDevice(session.Api(), BinDir(), *d);
+        EXPECT_TRUE(prepared.ok) << prepared.message.toStdString();
+        const AddDeviceResult added = Project().AddCompleteDevice(*d, [&](CDevice& device) {
+            ApplyPreparation(device, prepared);
+            device.OpTabsSelected = TabProgram;
+            device.OpTabs[TabProgram] = OP_PROGRAM | OP_VERIFY;
+            return true;
+        });
+        QCoreApplication::processEvents();
+        return added.Slot;
     }
 
     // The programmer's control file in the simulator's state folder.
@@ -139,15 +135,7 @@ protected:
     }
 
     static bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > ms) {
-                return false;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
+        return test::RunEventsUntil(done, ms);
     }
     bool WaitIdle() {
         return WaitFor([this] {

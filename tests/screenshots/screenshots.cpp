@@ -21,6 +21,7 @@
 #include "app/device_preparation.h"
 #include "app/ui/bottom_tabs.h"
 #include "app/ui/operation_area.h"
+#include "common/catalogue_device.h"
 #include "controls/ui/tab_strip.h"
 #include "operations/execution/operation_block.h"
 #include "operations/ui/operation_panel.h"
@@ -78,28 +79,26 @@ void SaveDialog(QWidget* w, const QString& name) {
 // Adds a catalogue EEPROM whose Program tab programs and verifies; its slot or -1.
 int AddOperationDevice(zelmo::TfMain& fMain) {
     const zelmo::CStartupSession& session = fMain.Session();
-    for (const DeviceDescriptor* d : session.Catalogue().Devices()) {
-        if (zelmo::FieldView(d->Name) != "AT28C64B" || zelmo::FieldView(d->Package) != "DIP28") {
-            continue;
-        }
-        const zelmo::PreparedDevice prepared =
-            zelmo::PrepareCatalogueDevice(session.Api(), fMain.AppDir(), *d);
-        const zelmo::AddDeviceResult added =
-            fMain.Project().AddCompleteDevice(*d, [&](zelmo::CDevice& device) {
-                zelmo::ApplyPreparation(device, prepared);
-                device.OpTabsSelected = zelmo::TabProgram;
-                device.OpTabs[zelmo::TabProgram] =
-                    OP_ERASE | OP_BLANK_CHECK | OP_PROGRAM | OP_VERIFY;
-                device.OpTabs[zelmo::TabRead] = OP_READ;
-                device.OpTabs[zelmo::TabErase] = OP_ERASE | OP_BLANK_CHECK;
-                return true;
-            });
-        fMain.RefreshAll();
-        return added.Slot;
+    const DeviceDescriptor* d =
+        zelmo::test::FindCatalogueDevice(session.Catalogue(), "ATM:AT28C64B:DIP28");
+    if (d == nullptr) {
+        std::fprintf(stderr, "no catalogue EEPROM for the operation scenes\n");
+        ++failures;
+        return -1;
     }
-    std::fprintf(stderr, "no catalogue EEPROM for the operation scenes\n");
-    ++failures;
-    return -1;
+    const zelmo::PreparedDevice prepared =
+        zelmo::PrepareCatalogueDevice(session.Api(), fMain.AppDir(), *d);
+    const zelmo::AddDeviceResult added =
+        fMain.Project().AddCompleteDevice(*d, [&](zelmo::CDevice& device) {
+            zelmo::ApplyPreparation(device, prepared);
+            device.OpTabsSelected = zelmo::TabProgram;
+            device.OpTabs[zelmo::TabProgram] = OP_ERASE | OP_BLANK_CHECK | OP_PROGRAM | OP_VERIFY;
+            device.OpTabs[zelmo::TabRead] = OP_READ;
+            device.OpTabs[zelmo::TabErase] = OP_ERASE | OP_BLANK_CHECK;
+            return true;
+        });
+    fMain.RefreshAll();
+    return added.Slot;
 }
 
 // Runs events until no device is busy.
