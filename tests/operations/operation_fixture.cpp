@@ -1,11 +1,13 @@
 #include "operations/operation_fixture.h"
 
+#include "common/catalogue_device.h"
+#include "common/wait_for.h"
+
 #include "operations/execution/operation_block.h"
 #include "project/device_descriptor.h"
 #include "serialization/serialization.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <cstdlib>
@@ -69,24 +71,19 @@ bool OperationTest::Start(int programmers, const std::string& extra) {
 }
 
 int OperationTest::AddDevice(const std::string& key) {
-    for (const DeviceDescriptor* d : session.Catalogue().Devices()) {
-        const std::string k = std::string(FieldView(d->Vendor)) + ":" +
-                              std::string(FieldView(d->Name)) + ":" +
-                              std::string(FieldView(d->Package));
-        if (k != key) {
-            continue;
-        }
-        const PreparedDevice prepared = PrepareCatalogueDevice(session.Api(), appDir(), *d);
-        EXPECT_TRUE(prepared.ok) << prepared.message.toStdString();
-        const AddDeviceResult added = project.AddCompleteDevice(*d, [&](CDevice& device) {
-            ApplyPreparation(device, prepared);
-            return true;
-        });
-        EXPECT_GE(added.Slot, 0);
-        return added.Slot;
+    const DeviceDescriptor* d = FindCatalogueDevice(session.Catalogue(), key);
+    if (d == nullptr) {
+        ADD_FAILURE() << "no catalogue device " << key;
+        return -1;
     }
-    ADD_FAILURE() << "no catalogue device " << key;
-    return -1;
+    const PreparedDevice prepared = PrepareCatalogueDevice(session.Api(), appDir(), *d);
+    EXPECT_TRUE(prepared.ok) << prepared.message.toStdString();
+    const AddDeviceResult added = project.AddCompleteDevice(*d, [&](CDevice& device) {
+        ApplyPreparation(device, prepared);
+        return true;
+    });
+    EXPECT_GE(added.Slot, 0);
+    return added.Slot;
 }
 
 int OperationTest::AddEeprom(int programmer) {
@@ -128,15 +125,7 @@ std::uint32_t OperationTest::Counted(int device) const {
 }
 
 bool OperationTest::WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return RunEventsUntil(done, ms);
 }
 
 bool OperationTest::WaitIdle(int ms) {

@@ -3,7 +3,7 @@
 // application directory (the simulator), under whatever display the environment gives (Xvfb in
 // scripts/screenshot).
 //
-//   zelmo2-screenshots APPDIR OUTDIR
+//   zelmo2-screenshots APPDIR OUTDIR [gang]
 
 #include "app/configuration.h"
 #include "app/main_setup_model.h"
@@ -16,15 +16,29 @@
 #include "app/ui/message_dialog.h"
 #include "project/device_descriptor.h"
 
+// The operation tabs and the gang panels.
+#include "app/bottom_tabs_model.h"
+#include "app/device_preparation.h"
+#include "app/ui/bottom_tabs.h"
+#include "app/ui/operation_area.h"
+#include "common/catalogue_device.h"
+#include "controls/ui/tab_strip.h"
+#include "operations/execution/operation_block.h"
+#include "operations/ui/operation_panel.h"
+#include "operations/ui/operations_ui.h"
+#include "project/project.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -60,6 +74,112 @@ void SaveDialog(QWidget* w, const QString& name) {
     w->hide();
 }
 
+// ---- Operation tabs and gang panels ----
+
+// Adds a catalogue EEPROM whose Program tab programs and verifies; its slot or -1.
+int AddOperationDevice(zelmo::TfMain& fMain) {
+    const zelmo::CStartupSession& session = fMain.Session();
+    const DeviceDescriptor* d =
+        zelmo::test::FindCatalogueDevice(session.Catalogue(), "ATM:AT28C64B:DIP28");
+    if (d == nullptr) {
+        std::fprintf(stderr, "no catalogue EEPROM for the operation scenes\n");
+        ++failures;
+        return -1;
+    }
+    const zelmo::PreparedDevice prepared =
+        zelmo::PrepareCatalogueDevice(session.Api(), fMain.AppDir(), *d);
+    const zelmo::AddDeviceResult added =
+        fMain.Project().AddCompleteDevice(*d, [&](zelmo::CDevice& device) {
+            zelmo::ApplyPreparation(device, prepared);
+            device.OpTabsSelected = zelmo::TabProgram;
+            device.OpTabs[zelmo::TabProgram] = OP_ERASE | OP_BLANK_CHECK | OP_PROGRAM | OP_VERIFY;
+            device.OpTabs[zelmo::TabRead] = OP_READ;
+            device.OpTabs[zelmo::TabErase] = OP_ERASE | OP_BLANK_CHECK;
+            return true;
+        });
+    fMain.RefreshAll();
+    return added.Slot;
+}
+
+// Runs events until no device is busy.
+void SettleOperations(zelmo::TfMain& fMain) {
+    QElapsedTimer t;
+    t.start();
+    const zelmo::TProject& project = fMain.Project();
+    auto busy = [&] {
+        for (int d = 0; d < project.DeviceCount; ++d) {
+            if (project.DeviceAt(d)->Busy != 0) {
+                return true;
+            }
+        }
+        return fMain.Operations().Operations().OperationThreads() > 0;
+    };
+    while (busy() && t.elapsed() < 30000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+// The operation area with each of the four tabs selected.
+void OperationTabScenes(zelmo::TfMain& fMain) {
+    const int slot = AddOperationDevice(fMain);
+    if (slot < 0) {
+        return;
+    }
+    fMain.Project().SafeMode = 0;
+    zelmo::COperations& ops = fMain.Operations().Operations();
+    ops.Run(true);
+    SettleOperations(fMain);
+    const std::pair<std::uint8_t, const char*> tabs[] = {
+        {zelmo::TabProgram, "operations_tab_program"},
+        {zelmo::TabRead, "operations_tab_read"},
+        {zelmo::TabErase, "operations_tab_erase"},
+        {zelmo::TabSingle, "operations_tab_single"}};
+    for (const auto& [tab, name] : tabs) {
+        ops.SelectTab(tab);
+        fMain.RefreshAll();
+        Save(fMain.pOperation, QString::fromLatin1(name));
+    }
+    ops.SelectTab(zelmo::TabProgram);
+    fMain.RefreshAll();
+    Save(&fMain, QStringLiteral("operations_main_window"));
+}
+
+// Gang mode on four programmers: slots 1 and 3 programmed, slot 2 failing its verify, slot 4
+// never run.
+void GangScenes(zelmo::TfMain& fMain) {
+    zelmo::TProject& project = fMain.Project();
+    project.GangMode = 1;
+    project.SafeMode = 0;
+    zelmo::COperations& ops = fMain.Operations().Operations();
+    const int count = std::min<int>(4, static_cast<int>(fMain.Programmers().size()));
+    for (int i = 0; i < count; ++i) {
+        const int slot = AddOperationDevice(fMain);
+        if (slot < 0) {
+            return;
+        }
+        ops.AssignProgrammer(slot, i);
+    }
+    const QString state = QString::fromLocal8Bit(qgetenv("ZELMO_SIM_STATE"));
+    if (count > 1 && !fMain.Programmers().empty()) {
+        const int port = fMain.Programmers()[1].Port;
+        QDir().mkpath(state + QStringLiteral("/port-%1").arg(port));
+        QFile control(state + QStringLiteral("/port-%1/control.ini").arg(port));
+        if (control.open(QIODevice::WriteOnly)) {
+            control.write("run 1 = verify A:0x40\n");
+        }
+    }
+    for (int slot = 0; slot < count - 1; ++slot) {
+        project.SetActiveDevice(slot);
+        ops.Run(true);
+        SettleOperations(fMain);
+    }
+    project.SetActiveDevice(0);
+    fMain.RefreshAll();
+    fMain.pBottom->tceTabs->SetCurrent(zelmo::btGang);
+    Save(&fMain, QStringLiteral("operations_gang_window"));
+    Save(fMain.pBottom, QStringLiteral("operations_gang_panels"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +202,12 @@ int main(int argc, char** argv) {
     Settle(200);
     fMain.Initialize();
     fMain.setGeometry(screen);
+    // "gang": only the gang panels, on the several programmers the caller's simulator has.
+    if (argc > 3 && QString::fromLocal8Bit(argv[3]) == QStringLiteral("gang")) {
+        GangScenes(fMain);
+        fMain.Shutdown();
+        return failures == 0 ? 0 : 1;
+    }
     Save(&fMain, QStringLiteral("main_window"));
 
     {
@@ -133,6 +259,7 @@ int main(int argc, char** argv) {
         Save(&help, QStringLiteral("help_viewer"));
         help.hide();
     }
+    OperationTabScenes(fMain);
     fMain.Shutdown();
     return failures == 0 ? 0 : 1;
 }

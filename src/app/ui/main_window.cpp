@@ -20,6 +20,7 @@
 #include "app/ui/operation_area.h"
 #include "app/ui/project_bar.h"
 #include "app/ui/status_strip.h"
+#include "operations/ui/operations_ui.h"
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
@@ -96,6 +97,7 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
     tProgress->setInterval(EffectiveTimerInterval(project_.TimerInterval));
+    operations_ = std::make_unique<TOperationsUi>(*this);
 
     const QString caption = Caption(buildDay_);
     setWindowTitle(caption);
@@ -460,6 +462,8 @@ void TfMain::Shutdown() {
     }
     shutDown_ = true;
     tProgress->stop();
+    // Every operation thread ends before the project and the libraries go.
+    operations_->Shutdown();
     StoreState();
     // The option and swap files stay for the next start, which restores the project from them.
     project_.CloseAll(false);
@@ -553,6 +557,7 @@ void TfMain::Initialize() {
         project_.RemoteCtrl = 0;
     }
     ApplyConfiguration();
+    operations_->Started();
     pProject->SetCardCommands(CardCommandsAvailable(programmers_));
     RefreshAll();
     AddLog(lkSection, QStringLiteral("Initialization done."));

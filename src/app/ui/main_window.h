@@ -18,6 +18,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QTimer;
@@ -32,6 +33,7 @@ class TfHelp;
 class TLogView;
 class TMainCommands;
 class TOperationArea;
+class TOperationsUi;
 class TProjectBar;
 class TStatusStrip;
 
@@ -54,6 +56,8 @@ public:
 
     TProject& Project() { return project_; }
     TMainCommands& Commands() { return *commands_; }
+    // The device operations: Run, the Single tab, gang and production modes.
+    TOperationsUi& Operations() { return *operations_; }
     CMessageLog& Log() { return log_; }
     TLogView* LogView() const;
     TfBusy& Busy() { return *fBusy_; }
@@ -172,6 +176,8 @@ private:
     bool initFailed_ = false;
     bool shutDown_ = false;
     CStartupSession session_;
+    // Last: its threads end before anything they use goes.
+    std::unique_ptr<TOperationsUi> operations_;
 };
 
 } // namespace zelmo

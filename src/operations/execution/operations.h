@@ -47,7 +47,7 @@ struct OperationHost {
     std::function<void(int device)> ShowPinCheck;
     // Runs a file worker while the busy window shows its progress; empty: the worker runs
     // with the event loop kept going, without a window.
-    std::function<void(QThread& worker, const Progress& progress)> RunBusy;
+    std::function<void(QThread& worker, Progress& progress)> RunBusy;
 };
 
 // What a change touches; the views repaint the parts named.
