@@ -20,11 +20,14 @@
 #include "app/ui/operation_area.h"
 #include "app/ui/project_bar.h"
 #include "app/ui/status_strip.h"
+#include "catalogue/ui/adapter_menu.h"
+#include "catalogue/ui/pin_check_switch.h"
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "persistence/settings_document.h"
 #include "project/device_descriptor.h"
+#include "serialization/ui/serialization_panel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,6 +95,9 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     BuildLayout();
     ConnectCommands();
     RegisterRefreshes();
+    new TSerializationCommands(*this);
+    new TAdapterMenu(*this);
+    new TPinCheckSwitch(*this);
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
