@@ -6,6 +6,7 @@
 // status message.
 
 #include "catalogue/adapter_file.h"
+#include "platform/result.h"
 #include "project/project.h"
 
 #include <QString>

@@ -428,14 +428,19 @@ void TfAdapter::bOkClick() {
                                  QString::fromLatin1(kAdapterCloseQuestion)) == mrYes;
     });
     if (!closing) {
-        ShowFields(); // the red fields of a failed validation
-        if (creator_.Modified && !creator_.Validate()) {
+        if (creator_.Modified && !ValidateFields()) {
             ShowMessageDialog(this, miWarning, mbOk, QString::fromLatin1(kAdapterInvalid));
         }
         return;
     }
     Show();
     accept();
+}
+
+bool TfAdapter::ValidateFields() {
+    const bool valid = creator_.Validate();
+    ShowFields();
+    return valid;
 }
 
 void TfAdapter::bCancelClick() {

@@ -81,6 +81,8 @@ public:
     void bScanStopClick();
 
     bool Scanning() const { return creator_.Scanning; }
+    // Validates the fields as Save and OK do and shows the bad ones red; true when valid.
+    bool ValidateFields();
 
 signals:
     // The scan thread has ended and the controls are restored.
