@@ -43,10 +43,9 @@ DeviceReport ApplyEditedAdapter(TProject& project, const CreatorOutcome& outcome
     }
     report.ok = true;
     report.Slot = project.ActiveDevice;
-    report.Details = {outcome.Opened
-                          ? QStringLiteral("Adapter modified '") + outcome.Path +
-                                QStringLiteral("'.")
-                          : QStringLiteral("Adapter modified and not saved.")};
+    report.Details = {outcome.Opened ? QStringLiteral("Adapter modified '") + outcome.Path +
+                                           QStringLiteral("'.")
+                                     : QStringLiteral("Adapter modified and not saved.")};
     report.Status = QStringLiteral("Adapter modified.");
     return report;
 }
@@ -69,7 +68,8 @@ DeviceReport SetPinCheck(TProject& project, bool on) {
     active->PinCheck = state;
     report.ok = true;
     report.Slot = project.ActiveDevice;
-    report.Status = on ? QStringLiteral("Pin check enabled.") : QStringLiteral("Pin check disabled.");
+    report.Status =
+        on ? QStringLiteral("Pin check enabled.") : QStringLiteral("Pin check disabled.");
     report.Details = {report.Status};
     return report;
 }

@@ -51,7 +51,11 @@ Result CAdapterCreator::Open(const QString& path,
                              const std::array<std::uint8_t, kAdapterImageSize>& image) {
     Path = path;
     Result result = Result::success();
-    if (path.isEmpty()) {
+    if (path.isEmpty() && hasAdapterSignature(image)) {
+        // An image edited earlier and never saved has no file; it is shown all the same, so a
+        // second edit starts from it instead of an empty creator.
+        fill(image);
+    } else if (path.isEmpty()) {
         AdapterPinsText = QStringLiteral("48");
         DevicePinsText = QStringLiteral("48");
         for (AdapterPinField& field : Fields) {
@@ -199,8 +203,7 @@ bool CAdapterCreator::validateWith(int devicePins) {
     return v.Valid;
 }
 
-CAdapterCreator::SaveImage
-CAdapterCreator::PrepareSave(const std::function<bool()>& keepNewCount) {
+CAdapterCreator::SaveImage CAdapterCreator::PrepareSave(const std::function<bool()>& keepNewCount) {
     SaveImage out;
     if (!Validate()) {
         out.message = QString::fromLatin1(kAdapterInvalid);
@@ -310,7 +313,8 @@ void CAdapterCreator::EndScan() {
     Scanning = false;
     chipPin_ = 0;
     for (AdapterPinField& field : Fields) {
-        if (field.Colour == PinFieldColour::SensedUsed || field.Colour == PinFieldColour::SensedFree) {
+        if (field.Colour == PinFieldColour::SensedUsed ||
+            field.Colour == PinFieldColour::SensedFree) {
             field.Colour = field.Used ? PinFieldColour::Used : PinFieldColour::Free;
         }
     }

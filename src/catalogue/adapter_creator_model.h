@@ -80,7 +80,8 @@ public:
 
     // Opening: with a path and an image (it starts with "ADP") the image is shown; with a path
     // alone the file is read (failure: "Couldn't open adapter file." and the creator stays
-    // empty and not ready); without a path every field is grey and disabled. Sets ready.
+    // empty and not ready); an image without a path (edited and never saved) is shown as well;
+    // with neither every field is grey and disabled. Sets ready.
     Result Open(const QString& path, const std::array<std::uint8_t, kAdapterImageSize>& image);
 
     // Laying out for N pins: every field enabled and emptied; used ones pale yellow with their

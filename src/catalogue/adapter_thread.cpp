@@ -7,8 +7,8 @@ namespace zelmo {
 
 TAdapterThread::TAdapterThread(QString appDir, CExecutor& executor, AdapterScanHost host,
                                std::chrono::milliseconds interval)
-    : appDir_(std::move(appDir)), executor_(executor), host_(std::move(host)),
-      interval_(interval) {}
+    : appDir_(std::move(appDir)), executor_(executor), host_(std::move(host)), interval_(interval) {
+}
 
 TAdapterThread::~TAdapterThread() {
     RequestStop();
@@ -39,8 +39,8 @@ void TAdapterThread::run() {
     if (library.load(appDir_, file) != LibraryFile::Outcome::Loaded) {
         failure = QStringLiteral("Missing '") + file + QStringLiteral("'");
     } else {
-        sense = reinterpret_cast<ZmAdapterGetSocket_fn>(
-            library.resolve(ZM_SYMBOL(ZmAdapterGetSocket)));
+        sense =
+            reinterpret_cast<ZmAdapterGetSocket_fn>(library.resolve(ZM_SYMBOL(ZmAdapterGetSocket)));
         if (sense == nullptr) {
             failure = QStringLiteral("Incorrect '") + file + QStringLiteral("'");
         }

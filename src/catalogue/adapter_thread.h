@@ -36,7 +36,6 @@ struct AdapterScanHost {
 };
 
 class TAdapterThread : public QThread {
-    Q_OBJECT
 public:
     TAdapterThread(QString appDir, CExecutor& executor, AdapterScanHost host,
                    std::chrono::milliseconds interval = std::chrono::milliseconds(200));

@@ -25,13 +25,13 @@ bool IsInCircuitResult(std::span<const std::uint8_t, kPinCheckRecordSize> record
 enum class PinPicture { None, Neutral, Connected, Unconnected, Ground };
 
 struct SocketPinLook {
-    int SocketPin = 0;   // 1 to 48
-    bool Right = false;  // right column (pins 48 down to 25), else left (1 to 24)
-    int Row = 0;         // 0 at the top of its column
+    int SocketPin = 0;  // 1 to 48
+    bool Right = false; // right column (pins 48 down to 25), else left (1 to 24)
+    int Row = 0;        // 0 at the top of its column
     PinPicture Picture = PinPicture::None;
-    QString Number;      // the chip pin number written on the picture, or empty
-    int NumberX = 0;     // where the number starts: 4 px in the left column, 30 in the right
-    int PlugPin = 0;     // the plug pin label; 0 hides it
+    QString Number;  // the chip pin number written on the picture, or empty
+    int NumberX = 0; // where the number starts: 4 px in the left column, 30 in the right
+    int PlugPin = 0; // the plug pin label; 0 hides it
 };
 
 // The 48 socket pins, index s - 1 for socket pin s. `adapterImage` gives the adapter pin count N

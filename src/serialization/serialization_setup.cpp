@@ -30,8 +30,8 @@ std::uint32_t CSerializationSetup::MaxAddress() const {
     if (memorySizeA_ <= Length) {
         return 0;
     }
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(
-        memorySizeA_ - Length, std::numeric_limits<std::uint32_t>::max()));
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(memorySizeA_ - Length, std::numeric_limits<std::uint32_t>::max()));
 }
 
 QString CSerializationSetup::AddressText() const {
@@ -48,13 +48,12 @@ QString CSerializationSetup::NumberText(std::uint64_t value) const {
 }
 
 QString CSerializationSetup::AddressRangeText() const {
-    return QStringLiteral("(00000000 - %1)")
-        .arg(MaxAddress(), 8, 16, QLatin1Char('0'))
-        .toUpper();
+    return QStringLiteral("(00000000 - %1)").arg(MaxAddress(), 8, 16, QLatin1Char('0')).toUpper();
 }
 
 QString CSerializationSetup::ProjectPanelCaption() const {
-    return Modified ? QStringLiteral(" Project file (not saved) ") : QStringLiteral(" Project file ");
+    return Modified ? QStringLiteral(" Project file (not saved) ")
+                    : QStringLiteral(" Project file ");
 }
 
 QString CSerializationSetup::FileBoxText() const {
@@ -115,6 +114,13 @@ void CSerializationSetup::validate(const SerialFieldTexts& texts) {
     LeaveStep(texts.Step);
 }
 
+void CSerializationSetup::read(const SerialFieldTexts& texts) {
+    Address = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(ReadNumber(texts.Address, true), 0xFFFFFFFFu));
+    Start = ReadNumber(texts.Start, Hex);
+    Step = ReadNumber(texts.Step, Hex);
+}
+
 void CSerializationSetup::clampAll() {
     Address = std::min(Address, MaxAddress());
     Start = std::min(Start, Maximum());
@@ -135,7 +141,7 @@ void CSerializationSetup::ChooseGenerate() {
 }
 
 void CSerializationSetup::ChooseAscii(const SerialFieldTexts& texts) {
-    validate(texts);
+    read(texts);
     if (Binary) {
         Binary = false;
         Length = static_cast<std::uint8_t>(std::min(Length * 2, 16));
@@ -145,7 +151,7 @@ void CSerializationSetup::ChooseAscii(const SerialFieldTexts& texts) {
 }
 
 void CSerializationSetup::ChooseBinary(const SerialFieldTexts& texts) {
-    validate(texts);
+    read(texts);
     if (!Binary) {
         Binary = true;
         if (Length > 1) {
@@ -158,7 +164,7 @@ void CSerializationSetup::ChooseBinary(const SerialFieldTexts& texts) {
 }
 
 void CSerializationSetup::ChooseLength(int index, const SerialFieldTexts& texts) {
-    validate(texts);
+    read(texts);
     const auto length = static_cast<std::uint8_t>(std::clamp(index + 1, 1, LengthCount()));
     if (length != Length) {
         Length = length;
@@ -205,7 +211,8 @@ SerializationPanelTexts SerializationPanel(const CSerialization* record) {
         return texts;
     }
     if (record->Enabled != 0) {
-        texts.Mode = record->Type == 1 ? QStringLiteral("from file") : QStringLiteral("incremental");
+        texts.Mode =
+            record->Type == 1 ? QStringLiteral("from file") : QStringLiteral("incremental");
         texts.Value = record->ValueText();
     }
     if (!record->FileName.isEmpty()) {

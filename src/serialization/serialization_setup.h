@@ -78,7 +78,8 @@ public:
     void FieldEdited() { Modified = true; }
 
     // The choices. Each takes the texts the fields hold at that moment, so that a value typed
-    // but not yet left is validated under the rules it was typed in.
+    // but not yet left counts: the mode and length changes check it against the new range, the
+    // system change reads and checks it in the old system.
     void ChooseDisabled();
     void ChooseGenerate();
     // ASCII doubles the length; binary halves it when it is above 1.
@@ -99,6 +100,8 @@ public:
     static std::uint64_t ReadNumber(const QString& text, bool hex);
 
 private:
+    // Takes the texts as they stand (the range check follows the change they belong to).
+    void read(const SerialFieldTexts& texts);
     void validate(const SerialFieldTexts& texts);
     void clampAll();
 

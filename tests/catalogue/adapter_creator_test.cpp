@@ -72,8 +72,8 @@ TEST(AdapterCreator, CountFieldsAndPinFieldKeys) {
         bool adapter;
         bool device;
     };
-    const CountCase counts[] = {{"4", true, true},    {"48", true, true},  {"49", false, true},
-                                {"50", false, true},  {"6", true, true},   {"255", false, true},
+    const CountCase counts[] = {{"4", true, true},     {"48", true, true},    {"49", false, true},
+                                {"50", false, true},   {"6", true, true},     {"255", false, true},
                                 {"256", false, false}, {"300", false, false}, {"4a", false, false},
                                 {"", true, true}};
     for (const CountCase& c : counts) {
@@ -91,9 +91,9 @@ TEST(AdapterCreator, CountFieldsAndPinFieldKeys) {
 
 TEST(AdapterCreator, TooHighPinNumberBlocksSaveAndOkAndTurnsTheFieldRed) {
     CAdapterCreator creator = Laid(40, 8);
-    creator.SetPinText(4, "1");     // socket pin 5
-    creator.SetPinText(10, "3,9");  // socket pin 11: 9 is above the 8 chip pins
-    creator.SetPinText(20, "x,0");  // not numbers and 0 pass
+    creator.SetPinText(4, "1");    // socket pin 5
+    creator.SetPinText(10, "3,9"); // socket pin 11: 9 is above the 8 chip pins
+    creator.SetPinText(20, "x,0"); // not numbers and 0 pass
     const CAdapterCreator::SaveImage save = creator.PrepareSave({});
     EXPECT_FALSE(save.ok);
     EXPECT_EQ(save.message, "This adapter seems to be invalid.");
@@ -169,7 +169,6 @@ TEST(AdapterCreator, SaveAsksBeforeChangingTheDevicePinCount) {
 
 TEST(AdapterCreator, ModifiedFlagCaptionAndOk) {
     CAdapterCreator creator = Laid(40, 8);
-    EXPECT_TRUE(creator.Modified) << "the new layout empties the fields while ready";
     creator.SetPinText(4, "1");
     EXPECT_EQ(creator.Caption(), "Adapter [Modified]");
     creator.Saved("/x/a.adp", creator.PrepareSave({}).Image);
@@ -213,6 +212,12 @@ TEST(AdapterCreator, OpeningAndTheOpenButton) {
     EXPECT_TRUE(byPath.Controls().Save);
     EXPECT_FALSE(byPath.Controls().Start) << "no programmer attached";
     EXPECT_FALSE(byPath.Modified) << "filled before it was ready";
+
+    // An image without a file (edited, never saved) is shown too.
+    CAdapterCreator unsaved(true, std::nullopt);
+    ASSERT_TRUE(unsaved.Open({}, image).ok);
+    EXPECT_EQ(unsaved.Fields[4].Text, "1,2");
+    EXPECT_TRUE(unsaved.Controls().Start);
 
     CAdapterCreator missing(true, std::nullopt);
     const Result r = missing.Open(qpath(dir / "none.adp"), Image{});

@@ -25,32 +25,31 @@ QString binDir() {
 }
 
 void WriteSimulatorScript(const std::string& script) {
-    std::ofstream(std::getenv("ZELMO_SIM_CONFIG")) << "[simulator]\nprogrammers = 1\nscan = "
-                                                   << script << "\n";
+    std::ofstream(std::getenv("ZELMO_SIM_CONFIG"))
+        << "[simulator]\nprogrammers = 1\nscan = " << script << "\n";
 }
 
 // Runs one scan of `creator` (already begun) to its end on a worker.
 void RunScan(const QString& appDir, CAdapterCreator& creator, QString* failure = nullptr) {
     CMainThreadExecutor executor;
     bool ended = false;
-    TAdapterThread thread(
-        appDir, executor,
-        {.Cycle =
-             [&](const ZmSocketState& state, AdapterScanHost::Requests r) {
-                 return creator.ScanCycle(state, {r.Accept, r.Next, r.Previous});
-             },
-         .Ended =
-             [&] {
-                 creator.EndScan();
-                 ended = true;
-             },
-         .Failed =
-             [&](const QString& message) {
-                 if (failure != nullptr) {
-                     *failure = message;
-                 }
-             }},
-        std::chrono::milliseconds(5));
+    TAdapterThread thread(appDir, executor,
+                          {.Cycle =
+                               [&](const ZmSocketState& state, AdapterScanHost::Requests r) {
+                                   return creator.ScanCycle(state, {r.Accept, r.Next, r.Previous});
+                               },
+                           .Ended =
+                               [&] {
+                                   creator.EndScan();
+                                   ended = true;
+                               },
+                           .Failed =
+                               [&](const QString& message) {
+                                   if (failure != nullptr) {
+                                       *failure = message;
+                                   }
+                               }},
+                          std::chrono::milliseconds(5));
     RunWorker(thread);
     EXPECT_TRUE(ended);
 }

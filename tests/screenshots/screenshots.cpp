@@ -16,8 +16,8 @@
 #include "app/ui/message_dialog.h"
 #include "catalogue/ui/adapter_dialog.h"
 #include "catalogue/ui/pin_check_views.h"
-#include "serialization/ui/serialization_dialog.h"
 #include "project/device_descriptor.h"
+#include "serialization/ui/serialization_dialog.h"
 
 #include <QApplication>
 #include <QDir>

@@ -23,7 +23,7 @@ TEST(SerializationSetup, AsciiDoublesAndBinaryHalvesTheLength) {
         std::uint8_t after;
     };
     const Case cases[] = {
-        {true, 8, 16}, {true, 1, 2}, {true, 5, 10}, // binary -> ASCII
+        {true, 8, 16},  {true, 1, 2},  {true, 5, 10},                // binary -> ASCII
         {false, 16, 8}, {false, 3, 1}, {false, 2, 1}, {false, 1, 1}, // ASCII -> binary
     };
     for (const Case& c : cases) {
@@ -129,8 +129,8 @@ TEST(SerializationSetup, KeyFilters) {
         bool hex;
         char16_t kept; // 0: dropped
     };
-    const Case cases[] = {{u'7', false, u'7'}, {u'a', false, 0},    {u'a', true, u'A'},
-                          {u'F', true, u'F'},  {u'g', true, 0},     {u' ', true, 0},
+    const Case cases[] = {{u'7', false, u'7'}, {u'a', false, 0},  {u'a', true, u'A'},
+                          {u'F', true, u'F'},  {u'g', true, 0},   {u' ', true, 0},
                           {u'-', false, 0},    {u'0', true, u'0'}};
     for (const Case& c : cases) {
         const std::optional<QChar> kept = CSerializationSetup::FilterKey(QChar(c.typed), c.hex);

@@ -97,9 +97,9 @@ TEST(SerializationDialog, OkAsksToSaveAModifiedSetup) {
     CSerialization record = Enabled();
     int saveDialogs = 0;
     TfSerialization dialog(record, Context(0x8000, [&](QWidget*) {
-                                ++saveDialogs;
-                                return file;
-                            }));
+                               ++saveDialogs;
+                               return file;
+                           }));
     dialog.show();
     EXPECT_EQ(dialog.peProjectFile->title(), " Project file ");
     Type(dialog.eStartValue, "1F");

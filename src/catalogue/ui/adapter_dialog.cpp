@@ -19,8 +19,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -65,8 +65,7 @@ protected:
         for (int row = 0; row < 24; ++row) {
             for (int right = 0; right < 2; ++right) {
                 const int socketPin = right != 0 ? 48 - row : row + 1;
-                const AdapterPinField& f =
-                    creator_.Fields[static_cast<std::size_t>(socketPin - 1)];
+                const AdapterPinField& f = creator_.Fields[static_cast<std::size_t>(socketPin - 1)];
                 const double x = right != 0 ? body.right() - 16 : body.left() + 4;
                 const QRectF pad(x, body.top() + row * rowHeight + rowHeight / 2 - 4, 12, 8);
                 p.setPen(Qt::NoPen);
@@ -314,7 +313,8 @@ void TfAdapter::ShowFields() {
         edit->setReadOnly(readOnly);
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Base, ToColor(f.Colour));
-        palette.setColor(QPalette::Text, f.Colour == PinFieldColour::Invalid ? Qt::white : Qt::black);
+        palette.setColor(QPalette::Text,
+                         f.Colour == PinFieldColour::Invalid ? Qt::white : Qt::black);
         edit->setPalette(palette);
         QLabel* plug = lPlugPin[static_cast<std::size_t>(s)];
         plug->setText(f.PlugPin != 0 ? QString::number(f.PlugPin) : QString());
@@ -364,9 +364,10 @@ void TfAdapter::bNewClick() {
 
 void TfAdapter::bOpenClick() {
     const QString start = creator_.Path;
-    const QString path = context_.ChooseOpenFile ? context_.ChooseOpenFile(this, start)
-                                                 : QFileDialog::getOpenFileName(
-                                                       this, QStringLiteral("Open"), start, kFilter);
+    const QString path =
+        context_.ChooseOpenFile
+            ? context_.ChooseOpenFile(this, start)
+            : QFileDialog::getOpenFileName(this, QStringLiteral("Open"), start, kFilter);
     if (path.isEmpty()) {
         return;
     }
@@ -401,9 +402,9 @@ void TfAdapter::bSaveClick() {
         return;
     }
     const QString start = !context_.SaveFolder.isEmpty() ? context_.SaveFolder : creator_.Path;
-    QString path = context_.ChooseSaveFile ? context_.ChooseSaveFile(this, start)
-                                           : QFileDialog::getSaveFileName(
-                                                 this, QStringLiteral("Save"), start, kFilter);
+    QString path = context_.ChooseSaveFile
+                       ? context_.ChooseSaveFile(this, start)
+                       : QFileDialog::getSaveFileName(this, QStringLiteral("Save"), start, kFilter);
     if (path.isEmpty()) {
         return;
     }

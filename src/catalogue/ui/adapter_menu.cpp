@@ -94,10 +94,10 @@ void TAdapterMenu::miChangeAdapterDevClick() {
         return;
     }
     const QString start = project.Active()->AdapterFile;
-    const QString path = ChooseAdapterFile
-                             ? ChooseAdapterFile(&window_)
-                             : QFileDialog::getOpenFileName(&window_, QStringLiteral("Open"), start,
-                                                            QStringLiteral("Adapter files (*.adp)"));
+    const QString path =
+        ChooseAdapterFile ? ChooseAdapterFile(&window_)
+                          : QFileDialog::getOpenFileName(&window_, QStringLiteral("Open"), start,
+                                                         QStringLiteral("Adapter files (*.adp)"));
     if (path.isEmpty()) {
         return;
     }

@@ -51,10 +51,9 @@ void DrawPin(QPainter& p, const QRect& r, PinPicture picture, bool right) {
     const double padWidth = 20;
     const QRectF pad = right ? QRectF(box.left(), box.top(), padWidth, box.height())
                              : QRectF(box.right() - padWidth, box.top(), padWidth, box.height());
-    const QRectF lead = right ? QRectF(pad.right() - 2, box.top() + 2, box.width() - padWidth + 2,
-                                       box.height() - 4)
-                              : QRectF(box.left(), box.top() + 2, box.width() - padWidth + 2,
-                                       box.height() - 4);
+    const QRectF lead =
+        right ? QRectF(pad.right() - 2, box.top() + 2, box.width() - padWidth + 2, box.height() - 4)
+              : QRectF(box.left(), box.top() + 2, box.width() - padWidth + 2, box.height() - 4);
     p.setPen(QPen(edge, 1));
     p.setBrush(fill.lighter(picture == PinPicture::Neutral ? 100 : 115));
     p.drawRoundedRect(lead, 2, 2);
@@ -166,7 +165,8 @@ TfPinCheck48::TfPinCheck48(std::span<const std::uint8_t, kPinCheckRecordSize> re
     // The plug pin labels are widgets of their own beside each socket pin.
     for (const SocketPinLook& look : looks_) {
         auto* label = new QLabel(socket);
-        label->setObjectName(QStringLiteral("lPlugPin%1").arg(look.SocketPin, 2, 10, QLatin1Char('0')));
+        label->setObjectName(
+            QStringLiteral("lPlugPin%1").arg(look.SocketPin, 2, 10, QLatin1Char('0')));
         label->setAlignment(Qt::AlignCenter);
         QFont f = label->font();
         f.setPixelSize(10);

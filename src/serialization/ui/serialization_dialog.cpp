@@ -37,8 +37,7 @@ QLineEdit* NumberEdit(const char* name) {
     e->setObjectName(QLatin1String(name));
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     e->setFont(mono);
-    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) +
-                       16);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) + 16);
     e->setMaxLength(20);
     return e;
 }
@@ -304,8 +303,8 @@ bool TfSerialization::eventFilter(QObject* watched, QEvent* event) {
         return true; // every other key is dropped
     }
     const QChar typed = key->text().at(0);
-    const std::optional<QChar> kept = edit == eAddress ? setup_->FilterAddressKey(typed)
-                                                       : setup_->FilterNumberKey(typed);
+    const std::optional<QChar> kept =
+        edit == eAddress ? setup_->FilterAddressKey(typed) : setup_->FilterNumberKey(typed);
     if (kept && !edit->isReadOnly()) {
         edit->insert(QString(*kept));
         emit edit->textEdited(edit->text());
@@ -346,10 +345,10 @@ void TfSerialization::bOpenClick() {
 }
 
 bool TfSerialization::bSaveClick() {
-    QString file = context_.ChooseSaveFile ? context_.ChooseSaveFile(this)
-                                           : QFileDialog::getSaveFileName(
-                                                 this, QStringLiteral("Save"), record_.FileName,
-                                                 kFilter);
+    QString file =
+        context_.ChooseSaveFile
+            ? context_.ChooseSaveFile(this)
+            : QFileDialog::getSaveFileName(this, QStringLiteral("Save"), record_.FileName, kFilter);
     if (file.isEmpty()) {
         return false;
     }

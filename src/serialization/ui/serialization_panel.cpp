@@ -47,8 +47,7 @@ void TSerializationPanel::Show(const CSerialization* record) {
     lFile->SetFullText(texts.File);
 }
 
-TSerializationCommands::TSerializationCommands(TfMain& window)
-    : QObject(&window), window_(window) {
+TSerializationCommands::TSerializationCommands(TfMain& window) : QObject(&window), window_(window) {
     panel_ = new TSerializationPanel;
     window_.pOperation->SetSerializationPanel(panel_);
     window_.RefreshPlan().Add(RefreshStep::Serialization, [this] { Refresh(); });
