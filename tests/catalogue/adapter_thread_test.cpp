@@ -90,17 +90,24 @@ TEST(AdapterScanThread, FullScanOfAnEightPinChipFillsTheFields) {
     session.Close();
 }
 
-TEST(AdapterScanThread, MissingLibraryEndsTheScanWithItsMessage) {
+TEST(AdapterScanThread, MissingLibraryOrExportEndsTheScanWithItsMessage) {
     test::TempDir empty;
-    CAdapterCreator creator(true, std::nullopt);
-    creator.Open({}, {});
-    creator.SetDevicePinsText("8");
-    ASSERT_TRUE(creator.New().ok);
-    ASSERT_TRUE(creator.BeginScan().ok);
-    QString failure;
-    RunScan(QString::fromStdString(empty.path().string()), creator, &failure);
-    EXPECT_EQ(failure, "Missing 'libhardware.so'");
-    EXPECT_FALSE(creator.Scanning);
+    const std::pair<QString, const char*> cases[] = {
+        {QString::fromStdString(empty.path().string()), "Missing 'libhardware.so'"},
+        {QStringLiteral(ZELMO_FAKE_LIB_DIR "/no_ZmAdapterGetSocket"),
+         "Incorrect 'libhardware.so'"},
+    };
+    for (const auto& [dir, message] : cases) {
+        CAdapterCreator creator(true, std::nullopt);
+        creator.Open({}, {});
+        creator.SetDevicePinsText("8");
+        ASSERT_TRUE(creator.New().ok);
+        ASSERT_TRUE(creator.BeginScan().ok);
+        QString failure;
+        RunScan(dir, creator, &failure);
+        EXPECT_EQ(failure, QString::fromLatin1(message));
+        EXPECT_FALSE(creator.Scanning);
+    }
 }
 
 } // namespace
