@@ -94,8 +94,7 @@ TEST(AdapterScanThread, MissingLibraryOrExportEndsTheScanWithItsMessage) {
     test::TempDir empty;
     const std::pair<QString, const char*> cases[] = {
         {QString::fromStdString(empty.path().string()), "Missing 'libhardware.so'"},
-        {QStringLiteral(ZELMO_FAKE_LIB_DIR "/no_ZmAdapterGetSocket"),
-         "Incorrect 'libhardware.so'"},
+        {QStringLiteral(ZELMO_FAKE_LIB_DIR "/no_ZmAdapterGetSocket"), "Incorrect 'libhardware.so'"},
     };
     for (const auto& [dir, message] : cases) {
         CAdapterCreator creator(true, std::nullopt);

@@ -23,7 +23,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
@@ -86,6 +88,9 @@ void Serialization(QWidget* parent) {
     record.Length = 4;
     record.Current = 0x1F;
     record.Address = 0x7FF0;
+    // The dialog reads the record from its file, as it does for a device of a stored project.
+    record.FileName = QDir(QDir::tempPath()).filePath(QStringLiteral("line1_serial.ini"));
+    record.SaveToFile();
     zelmo::SerializationDialogContext context;
     context.MemorySizeA = 0x8000;
     zelmo::TfSerialization dialog(record, context, parent);

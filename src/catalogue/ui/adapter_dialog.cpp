@@ -50,7 +50,7 @@ class SocketPicture : public QWidget {
 public:
     explicit SocketPicture(const CAdapterCreator& creator) : creator_(creator) {
         setFixedWidth(64);
-        setMinimumHeight(kRowHeight * 24);
+        setMinimumHeight(kRowHeight * 8); // it spans the 24 rows of fields
     }
 
 protected:
@@ -155,6 +155,7 @@ TfAdapter::TfAdapter(AdapterDialogContext context, const QString& path,
         });
     }
     pins->addWidget(new SocketPicture(creator_), 0, 3, 24, 1);
+    pins->setRowStretch(24, 1); // spare height goes below the socket, not between its rows
 
     lFileName = new TElidedLabel(Qt::ElideMiddle);
     lFileName->setObjectName(QStringLiteral("lFileName"));
