@@ -51,13 +51,12 @@ AdapterDialogContext TAdapterMenu::CreatorContext() const {
     return context;
 }
 
-void TAdapterMenu::Report(const DeviceReport& report) {
-    window_.AddLog(lkDeviceHeaderAfterBlank(report.Slot));
+void ReportToWindow(TfMain& window, const DeviceReport& report) {
+    window.AddLog(lkDeviceHeaderAfterBlank(report.Slot));
     for (const QString& line : report.Details) {
-        window_.AddLog(lkDetail, line);
+        window.AddLog(lkDetail, line);
     }
-    window_.SetStatusMessage(report.Status);
-    window_.RefreshAll();
+    window.SetStatusMessage(report.Status);
 }
 
 void TAdapterMenu::miEditAdapterClick() {
@@ -83,7 +82,8 @@ void TAdapterMenu::miEditAdapterClick() {
     }
     const DeviceReport report = ApplyEditedAdapter(project, outcome);
     if (report.ok) {
-        Report(report);
+        ReportToWindow(window_, report);
+        window_.RefreshAll();
     }
 }
 
@@ -106,7 +106,8 @@ void TAdapterMenu::miChangeAdapterDevClick() {
         window_.ShowMessageDialog(miWarning, mbOk, report.message);
         return;
     }
-    Report(report);
+    ReportToWindow(window_, report);
+    window_.RefreshAll();
 }
 
 } // namespace zelmo

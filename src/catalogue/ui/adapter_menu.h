@@ -16,6 +16,10 @@ class TfMain;
 struct AdapterDialogContext;
 struct DeviceReport;
 
+// Logs a device report under its device's header (after a blank line), one detail per text,
+// and shows its status text.
+void ReportToWindow(TfMain& window, const DeviceReport& report);
+
 class TAdapterMenu : public QObject {
     Q_OBJECT
 public:
@@ -33,8 +37,6 @@ public:
     AdapterDialogContext CreatorContext() const;
 
 private:
-    void Report(const DeviceReport& report);
-
     TfMain& window_;
 };
 

@@ -1,9 +1,9 @@
 #include "catalogue/ui/pin_check_switch.h"
 
-#include "app/log_kind.h"
 #include "app/ui/main_window.h"
 #include "app/ui/operation_area.h"
 #include "catalogue/adapter_commands.h"
+#include "catalogue/ui/adapter_menu.h"
 
 #include <QCheckBox>
 
@@ -21,11 +21,7 @@ void TPinCheckSwitch::cbPinCheckClick(bool on) {
     if (!report.ok) {
         return;
     }
-    window_.AddLog(lkDeviceHeaderAfterBlank(report.Slot));
-    for (const QString& line : report.Details) {
-        window_.AddLog(lkDetail, line);
-    }
-    window_.SetStatusMessage(report.Status);
+    ReportToWindow(window_, report);
 }
 
 } // namespace zelmo
