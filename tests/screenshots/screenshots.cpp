@@ -14,7 +14,10 @@
 #include "app/ui/main_setup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/message_dialog.h"
+#include "catalogue/ui/adapter_dialog.h"
+#include "catalogue/ui/pin_check_views.h"
 #include "project/device_descriptor.h"
+#include "serialization/ui/serialization_dialog.h"
 
 // The operation tabs and the gang panels.
 #include "app/bottom_tabs_model.h"
@@ -33,13 +36,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -182,6 +188,72 @@ void GangScenes(zelmo::TfMain& fMain) {
 
 } // namespace
 
+// Scenes of the serialization dialog, the adapter creator and the pin contact check views.
+namespace tools {
+
+// A 40-pin adapter for a chip in a DIP40 plug: chip pin k on plug pin k, the ground pin also on
+// the neighbouring socket pin.
+std::array<std::uint8_t, zelmo::kAdapterImageSize> FortyPinAdapter() {
+    std::array<QString, zelmo::kZifPins> fields;
+    for (int k = 1; k <= 40; ++k) {
+        fields[static_cast<std::size_t>(k + 3)] = QString::number(k);
+    }
+    fields[23] = QStringLiteral("20,21");
+    return zelmo::buildAdapterImage(40, 40, fields);
+}
+
+void Serialization(QWidget* parent) {
+    zelmo::CSerialization record;
+    record.Enabled = 1;
+    record.Length = 4;
+    record.Current = 0x1F;
+    record.Address = 0x7FF0;
+    // The dialog reads the record from its file, as it does for a device of a stored project.
+    record.FileName = QDir(QDir::tempPath()).filePath(QStringLiteral("line1_serial.ini"));
+    record.SaveToFile();
+    zelmo::SerializationDialogContext context;
+    context.MemorySizeA = 0x8000;
+    zelmo::TfSerialization dialog(record, context, parent);
+    SaveDialog(&dialog, QStringLiteral("tools_serialization"));
+    dialog.rbAscii->click();
+    dialog.rbDec->click();
+    SaveDialog(&dialog, QStringLiteral("tools_serialization_ascii_modified"));
+}
+
+void AdapterCreator(QWidget* parent) {
+    zelmo::AdapterDialogContext context;
+    context.Ports = {1};
+    zelmo::TfAdapter dialog(context, QStringLiteral("/home/operator/Adapters/DIP40_ZIF.adp"),
+                            FortyPinAdapter(), parent);
+    SaveDialog(&dialog, QStringLiteral("tools_adapter_creator"));
+    // A number above the chip's pin count turns its field red when the adapter is saved.
+    dialog.ePin[10]->setText(QStringLiteral("7,52"));
+    dialog.ValidateFields();
+    SaveDialog(&dialog, QStringLiteral("tools_adapter_invalid"));
+}
+
+void PinCheck(QWidget* parent) {
+    std::array<std::uint8_t, zelmo::kPinCheckRecordSize> record{};
+    record[0] = 'S';
+    const char* letters = "....CCCCCCCUCCCCCCCCGGCCCCCCCCCCCCUCCCCCCCCC....";
+    std::memcpy(record.data() + 1, letters, 48);
+    zelmo::TfPinCheck48 socket(record, FortyPinAdapter(), parent);
+    SaveDialog(&socket, QStringLiteral("tools_pin_check_48"));
+
+    std::array<std::uint8_t, zelmo::kPinCheckRecordSize> icp{};
+    std::memcpy(icp.data(), "ICCU.C.", 7);
+    zelmo::TfPinCheckICP inCircuit(icp, parent);
+    SaveDialog(&inCircuit, QStringLiteral("tools_pin_check_icp"));
+}
+
+void All(QWidget* parent) {
+    Serialization(parent);
+    AdapterCreator(parent);
+    PinCheck(parent);
+}
+
+} // namespace tools
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelmo 2"));
@@ -260,6 +332,7 @@ int main(int argc, char** argv) {
         help.hide();
     }
     OperationTabScenes(fMain);
+    tools::All(&fMain);
     fMain.Shutdown();
     return failures == 0 ? 0 : 1;
 }

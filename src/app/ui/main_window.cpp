@@ -21,11 +21,15 @@
 #include "app/ui/project_bar.h"
 #include "app/ui/status_strip.h"
 #include "operations/ui/operations_ui.h"
+#include "catalogue/ui/adapter_menu.h"
+#include "catalogue/ui/pin_check_switch.h"
+#include "catalogue/ui/pin_check_views.h"
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "persistence/settings_document.h"
 #include "project/device_descriptor.h"
+#include "serialization/ui/serialization_panel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,11 +97,20 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     BuildLayout();
     ConnectCommands();
     RegisterRefreshes();
+    new TSerializationCommands(*this);
+    new TAdapterMenu(*this);
+    new TPinCheckSwitch(*this);
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
     tProgress->setInterval(EffectiveTimerInterval(project_.TimerInterval));
     operations_ = std::make_unique<TOperationsUi>(*this);
+    // A failed pin contact check opens the view of the contacts the programmer sensed.
+    operations_->SetPinCheckDisplay([this](int slot) {
+        if (const CDevice* device = project_.DeviceAt(slot)) {
+            ShowPinCheckView(this, *device);
+        }
+    });
 
     const QString caption = Caption(buildDay_);
     setWindowTitle(caption);

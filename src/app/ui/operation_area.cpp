@@ -117,6 +117,7 @@ TOperationArea::TOperationArea(TMainCommands& commands, QWidget* parent) : QWidg
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(buffers, 3);
     bottom->addWidget(statistics, 2);
+    bottom_ = bottom;
 
     auto* body = new QVBoxLayout(peOperations->Body());
     body->setContentsMargins(6, 6, 6, 6);
@@ -135,6 +136,10 @@ void TOperationArea::SetOperationPanel(QWidget* panel) {
     panelPlace_->replaceWidget(panel_, panel);
     panel_->deleteLater();
     panel_ = panel;
+}
+
+void TOperationArea::SetSerializationPanel(QWidget* panel) {
+    bottom_->insertWidget(1, panel, 2);
 }
 
 void TOperationArea::SetProductionMode(bool remoteControl) {

@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
 
@@ -29,6 +30,9 @@ public:
     // Puts the operation tabs and buttons in their place (the area takes ownership).
     void SetOperationPanel(QWidget* panel);
     QWidget* OperationPanel() const { return panel_; }
+    // Puts the serialization panel between the buffers and the statistics (the area takes
+    // ownership).
+    void SetSerializationPanel(QWidget* panel);
     // The production-mode button: "RC" with hint "Remote control mode" when remote control is
     // configured, otherwise "Auto" with hint "Auto mode".
     void SetProductionMode(bool remoteControl);
@@ -52,6 +56,7 @@ public:
 
 private:
     QVBoxLayout* panelPlace_ = nullptr;
+    QHBoxLayout* bottom_ = nullptr;
     QWidget* panel_ = nullptr;
 };
 
