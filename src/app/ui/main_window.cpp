@@ -24,6 +24,7 @@
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "persistence/settings_document.h"
+#include "project/ui/project_ui.h"
 #include "project/device_descriptor.h"
 
 #include <QAction>
@@ -111,6 +112,9 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     // Created after the main window, as the process start does.
     fBusy_ = new TfBusy(this);
     fHelp_ = new TfHelp(appDir_, this);
+
+    // The project tree and the project and device commands.
+    new TProjectUi(*this);
 }
 
 TfMain::~TfMain() = default;
@@ -537,7 +541,8 @@ void TfMain::Initialize() {
     session_.LoadCatalogue();
 
     FormPlacement form = Placement();
-    if (!configFile_.isEmpty()) {
+    // The project restore reads the configuration itself (after a "-p" project was copied in).
+    if (!configFile_.isEmpty() && !projectRestore_) {
         const Result restored = RestoreConfigurationFile(configFile_, project_, form);
         if (restored.ok) {
             SetPlacement(form);
