@@ -550,10 +550,10 @@ void TfMain::Initialize() {
             QMessageBox::critical(this, QStringLiteral("Error"), restored.message);
         }
     }
-    log_.File().Release();
     if (projectRestore_) {
         projectRestore_();
     }
+    log_.File().Release();
     if (!session_.RemoteLoaded()) {
         project_.RemoteCtrl = 0;
     }

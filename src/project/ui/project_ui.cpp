@@ -12,8 +12,10 @@
 #include "catalogue/ui/device_info.h"
 #include "catalogue/ui/select_ic.h"
 #include "persistence/settings_document.h"
+#include "platform/file_io.h"
 #include "project/commands/device_setup.h"
 #include "project/project_tree.h"
+#include "project/swap_names.h"
 #include "project/ui/project_tree.h"
 
 #include <QAction>
@@ -57,6 +59,8 @@ TProjectUi::TProjectUi(TfMain& window) : QObject(&window), window_(window) {
             window_.Project());
     };
     host.Refresh = [this] { window_.RefreshAll(); };
+    freeSpace_ = [](const QString& folder) { return platform::freeDiskSpace(LocalPath(folder)); };
+    host.FreeBytes = [this](const QString& folder) { return freeSpace_(folder); };
     commands_ = std::make_unique<CProjectCommands>(project, Library(), std::move(host));
 
     ProjectFileHost fileHost;

@@ -11,6 +11,8 @@
 
 #include <QObject>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace zelmo {
@@ -27,6 +29,10 @@ public:
     TProjectTree* Tree() const { return tvDevices; }
     CProjectCommands& Commands() { return *commands_; }
     CProjectFile& ProjectFile() { return *file_; }
+    // Where the add commands learn the free space of the swap folder's volume (the system's
+    // answer unless replaced, e.g. to try a nearly full disk).
+    using FreeSpace = std::function<std::int64_t(const QString& folder)>;
+    void SetFreeSpace(FreeSpace freeSpace) { freeSpace_ = std::move(freeSpace); }
 
     // The handlers of the main window's actions.
     void miOpenProjectClick();
@@ -50,6 +56,7 @@ private:
     std::unique_ptr<CProjectCommands> commands_;
     std::unique_ptr<CProjectFile> file_;
     TProjectTree* tvDevices = nullptr;
+    FreeSpace freeSpace_;
 };
 
 } // namespace zelmo
