@@ -12,6 +12,7 @@
 #include "project/device_descriptor.h"
 #include "project/ui/project_tree.h"
 #include "project/ui/project_ui.h"
+#include "serialization/serialization.h"
 
 #include <QAction>
 #include <QApplication>
@@ -398,7 +399,7 @@ TEST_F(ProjectWindowTest, RestoreGivesARepeatedSwapIdItsOwnFileAndSkipsUnknownDe
         << window->LogView()->Text().toStdString();
 }
 
-TEST_F(ProjectWindowTest, SavedProjectComesBackAfterCreateNewProject) {
+TEST_F(ProjectWindowTest, SavedProjectComesBackWholeAfterCreateNewProject) {
     Start();
     Add("AT24C02");
     Add("SST39SF040");
@@ -407,6 +408,16 @@ TEST_F(ProjectWindowTest, SavedProjectComesBackAfterCreateNewProject) {
     const std::uint8_t bytes[] = {0x12, 0x34, 0x56, 0x78};
     ASSERT_TRUE(first.DataSets[1]->Write(0, 100, bytes));
     first.ActiveTab = 3;
+    first.OpTabs[2] = 0x21;
+    auto recent = std::make_shared<CFileEntry>();
+    recent->FileName = "/fw/app.hex";
+    recent->FileOffset = 16;
+    first.DataSets[1]->Memories[0].SetFiles({recent});
+    first.DataSets[1]->Memories[0].SetCurrent(recent);
+    first.Serialization->FileName = QString::fromStdString((home / "serial.ini").string());
+    first.Serialization->Enabled = 1;
+    first.Serialization->Current = 1234;
+    ASSERT_TRUE(first.Serialization->SaveToFile());
     const QString adapter = Project().Devices[1]->AdapterFile;
     const QString path = QString::fromStdString((home / "saved.zlp").string());
     ASSERT_TRUE(ui->ProjectFile().Save(path).ok);
@@ -428,6 +439,12 @@ TEST_F(ProjectWindowTest, SavedProjectComesBackAfterCreateNewProject) {
     EXPECT_EQ(std::vector<std::uint8_t>(read, read + 4),
               std::vector<std::uint8_t>(bytes, bytes + 4));
     EXPECT_EQ(back.ActiveTab, 3);
+    EXPECT_EQ(back.OpTabs[2], 0x21u);
+    ASSERT_TRUE(back.DataSets[1]->Memories[0].Current);
+    EXPECT_EQ(back.DataSets[1]->Memories[0].Current->FileName, "/fw/app.hex");
+    EXPECT_EQ(back.DataSets[1]->Memories[0].Current->FileOffset, 16);
+    EXPECT_EQ(back.Serialization->Enabled, 1);
+    EXPECT_EQ(back.Serialization->Current, 1234u);
     EXPECT_EQ(Project().Devices[1]->AdapterFile, adapter);
 }
 

@@ -34,23 +34,32 @@ QString fileFilter() {
     return QString::fromLatin1(kProjectFileFilter);
 }
 
+// The parts every command host shares: the log, the status line, the warning dialog and the
+// full refresh of the main window.
+template <typename Host> void reportThrough(TfMain& window, Host& host) {
+    host.Log = [&window](LogKind kind, const QString& text) { window.AddLog(kind, text); };
+    host.SetStatus = [&window](const QString& text) { window.SetStatusMessage(text); };
+    host.ShowMessage = [&window](const QString& text) {
+        window.ShowMessageDialog(miWarning, mbOk, text);
+    };
+    host.Refresh = [&window] { window.RefreshAll(); };
+}
+
+void errorBox(TfMain& window, const QString& text) {
+    QMessageBox::critical(&window, QStringLiteral("Error"), text);
+}
+
 } // namespace
 
 TProjectUi::TProjectUi(TfMain& window) : QObject(&window), window_(window) {
     TProject& project = window_.Project();
 
     ProjectCommandHost host;
-    host.Log = [this](LogKind kind, const QString& text) { window_.AddLog(kind, text); };
-    host.SetStatus = [this](const QString& text) { window_.SetStatusMessage(text); };
-    host.ShowMessage = [this](const QString& text) {
-        window_.ShowMessageDialog(miWarning, mbOk, text);
-    };
+    reportThrough(window_, host);
     host.Confirm = [this](const QString& question) {
         return window_.ShowMessageDialog(miQuestion, mbYesNo, question) == mrYes;
     };
-    host.ErrorBox = [this](const QString& text) {
-        QMessageBox::critical(&window_, QStringLiteral("Error"), text);
-    };
+    host.ErrorBox = [this](const QString& text) { errorBox(window_, text); };
     host.SelectDevice = [this]() -> std::optional<DeviceSelection> {
         const CDeviceLibrary library = Library();
         return TfSelectIC::Run(
@@ -58,20 +67,13 @@ TProjectUi::TProjectUi(TfMain& window) : QObject(&window), window_(window) {
             [library](const DeviceDescriptor& d) { return library.VendorNameOf(d); },
             window_.Project());
     };
-    host.Refresh = [this] { window_.RefreshAll(); };
     freeSpace_ = [](const QString& folder) { return platform::freeDiskSpace(LocalPath(folder)); };
     host.FreeBytes = [this](const QString& folder) { return freeSpace_(folder); };
     commands_ = std::make_unique<CProjectCommands>(project, Library(), std::move(host));
 
     ProjectFileHost fileHost;
-    fileHost.Log = [this](LogKind kind, const QString& text) { window_.AddLog(kind, text); };
-    fileHost.SetStatus = [this](const QString& text) { window_.SetStatusMessage(text); };
-    fileHost.ShowMessage = [this](const QString& text) {
-        window_.ShowMessageDialog(miWarning, mbOk, text);
-    };
-    fileHost.ErrorBox = [this](const QString& text) {
-        QMessageBox::critical(&window_, QStringLiteral("Error"), text);
-    };
+    reportThrough(window_, fileHost);
+    fileHost.ErrorBox = [this](const QString& text) { errorBox(window_, text); };
     fileHost.StoreConfiguration = [this](CMyIni& document) {
         StoreConfiguration(document, window_.Project(), window_.Placement());
     };
@@ -81,7 +83,6 @@ TProjectUi::TProjectUi(TfMain& window) : QObject(&window), window_(window) {
         window_.SetPlacement(form);
     };
     fileHost.ApplyConfiguration = [this] { window_.ApplyConfiguration(); };
-    fileHost.Refresh = [this] { window_.RefreshAll(); };
     fileHost.ShowInfoPage = [this] {
         window_.pBottom->ShowTab(btInfo);
         window_.pBottom->ShowPage(static_cast<int>(BottomPage::Info));
@@ -244,12 +245,7 @@ void TProjectUi::miDeviceInfoClick() {
 
 void TProjectUi::miDeviceSetupOptClick() {
     DeviceSetupHost host;
-    host.Log = [this](LogKind kind, const QString& text) { window_.AddLog(kind, text); };
-    host.SetStatus = [this](const QString& text) { window_.SetStatusMessage(text); };
-    host.ShowMessage = [this](const QString& text) {
-        window_.ShowMessageDialog(miWarning, mbOk, text);
-    };
-    host.Refresh = [this] { window_.RefreshAll(); };
+    reportThrough(window_, host);
     host.Window = &window_;
     RunDeviceSetup(window_.Project(), DeviceSetupCallsOf(window_.Session().Api()), window_.AppDir(),
                    window_.Programmers(), host);
