@@ -11,6 +11,7 @@
 #include "app/ui/about_box.h"
 #include "app/ui/busy_window.h"
 #include "app/ui/help_viewer.h"
+#include "app/ui/main_commands.h"
 #include "app/ui/main_setup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/message_dialog.h"
@@ -30,8 +31,15 @@
 #include "operations/ui/operation_panel.h"
 #include "operations/ui/operations_ui.h"
 #include "project/project.h"
+#include "catalogue/ui/device_info.h"
+#include "catalogue/ui/select_ic.h"
+#include "project/project_tree.h"
+#include "project/ui/project_tree.h"
+#include "project/ui/project_ui.h"
 
 #include <QApplication>
+#include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,9 +47,12 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -184,6 +195,65 @@ void GangScenes(zelmo::TfMain& fMain) {
     fMain.pBottom->tceTabs->SetCurrent(zelmo::btGang);
     Save(&fMain, QStringLiteral("operations_gang_window"));
     Save(fMain.pBottom, QStringLiteral("operations_gang_panels"));
+// ---- The project: the selection dialog, the tree with several devices, device information.
+
+// Answers the next "Select device" dialog: the search text, the first match, the copies; the
+// dialog is saved under `shot` when one is given, then confirmed.
+void AnswerSelection(const QString& search, int copies, const QString& shot = {}) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, search, copies, shot] {
+        auto* dialog = qobject_cast<zelmo::TfSelectIC*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        dialog->eFilter->setText(search);
+        emit dialog->eFilter->textEdited(search);
+        emit dialog->sgDevices->cellPressed(0, 0);
+        dialog->cbMultAdd->setCurrentIndex(copies - 1);
+        if (!shot.isEmpty()) {
+            Save(dialog, shot);
+        }
+        dialog->bOK->click();
+    });
+    poll->start();
+}
+
+void AddDevices(zelmo::TfMain& fMain, const QString& search, int copies, const QString& shot = {}) {
+    AnswerSelection(search, copies, shot);
+    fMain.Commands().miAddDevice->trigger();
+    Settle(100);
+}
+
+void ProjectScenes(zelmo::TfMain& fMain) {
+    auto* ui = fMain.findChild<zelmo::TProjectUi*>();
+    if (ui == nullptr) {
+        ++failures;
+        return;
+    }
+    AddDevices(fMain, QStringLiteral("at28"), 2, QStringLiteral("project_select_device"));
+    AddDevices(fMain, QStringLiteral("SST39SF040"), 1);
+    AddDevices(fMain, QStringLiteral("PIC16F84A"), 1);
+    AddDevices(fMain, QStringLiteral("AT24C02"), 1);
+    zelmo::TProject& project = fMain.Project();
+    zelmo::CProjectCommands& commands = ui->Commands();
+    // Two more data sets on the flash device, one renamed and selected for operations.
+    commands.AddDataSet(2);
+    commands.AddDataSet(2);
+    commands.RenameDataSet(2, 1, QStringLiteral("Release 1.4"));
+    project.SetActiveDevice(2);
+    project.ShowDataSet(2, 1);
+    commands.DataSetDoubleClicked(2, 1);
+    fMain.RefreshAll();
+    Save(&fMain, QStringLiteral("project_main_window"));
+    Save(ui->Tree(), QStringLiteral("project_tree"));
+
+    if (const zelmo::CDevice* device = project.Active()) {
+        zelmo::TfDeviceInfo info(*device, QStringLiteral("Silicon Storage Technology"), &fMain);
+        SaveDialog(&info, QStringLiteral("project_device_info"));
+    }
 }
 
 } // namespace
@@ -331,6 +401,7 @@ int main(int argc, char** argv) {
         Save(&help, QStringLiteral("help_viewer"));
         help.hide();
     }
+    ProjectScenes(fMain);
     OperationTabScenes(fMain);
     tools::All(&fMain);
     fMain.Shutdown();

@@ -28,6 +28,7 @@
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "persistence/settings_document.h"
+#include "project/ui/project_ui.h"
 #include "project/device_descriptor.h"
 #include "serialization/ui/serialization_panel.h"
 
@@ -126,6 +127,9 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     // Created after the main window, as the process start does.
     fBusy_ = new TfBusy(this);
     fHelp_ = new TfHelp(appDir_, this);
+
+    // The project tree and the project and device commands.
+    new TProjectUi(*this);
 }
 
 TfMain::~TfMain() = default;
@@ -554,7 +558,8 @@ void TfMain::Initialize() {
     session_.LoadCatalogue();
 
     FormPlacement form = Placement();
-    if (!configFile_.isEmpty()) {
+    // The project restore reads the configuration itself (after a "-p" project was copied in).
+    if (!configFile_.isEmpty() && !projectRestore_) {
         const Result restored = RestoreConfigurationFile(configFile_, project_, form);
         if (restored.ok) {
             SetPlacement(form);
@@ -562,10 +567,10 @@ void TfMain::Initialize() {
             QMessageBox::critical(this, QStringLiteral("Error"), restored.message);
         }
     }
-    log_.File().Release();
     if (projectRestore_) {
         projectRestore_();
     }
+    log_.File().Release();
     if (!session_.RemoteLoaded()) {
         project_.RemoteCtrl = 0;
     }

@@ -461,6 +461,12 @@ void TProjectTree::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+void TProjectTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex&) const {
+    // The indent of a data-set node stays plain: the style would paint the current item's
+    // highlight there, which the nodes' own colours already show.
+    painter->fillRect(rect, palette().color(QPalette::Base));
+}
+
 void TProjectTree::scrollContentsBy(int dx, int dy) {
     QTreeWidget::scrollContentsBy(dx, dy);
     viewport()->update();
