@@ -6,10 +6,9 @@
 #include "persistence/card/portable.h"
 #include "project/device_descriptor.h"
 #include "project/project_fixture.h"
+#include "simulated_programmers.h"
 
 #include <gtest/gtest.h>
-
-#include <QFileInfo>
 
 #include <cstdlib>
 #include <cstring>
@@ -17,23 +16,11 @@
 namespace zelmo {
 namespace {
 
-// The application directory with the simulator, its catalogue and the runtime file, or empty.
-QString binDir() {
-    const char* dir = std::getenv("ZELMO_BIN_DIR");
-    const QString path = dir != nullptr ? QString::fromLocal8Bit(dir) + "/" : QString();
-    for (const char* needed : {"libhardware.so", "Lib/ConfigLib.lib", "Lib/fpu.lib"}) {
-        if (path.isEmpty() || !QFileInfo::exists(path + needed)) {
-            return {};
-        }
-    }
-    return path;
-}
-
 // One simulated card-capable programmer at port 1 with its card, and the catalogue loaded.
 class SimulatedCard : public ::testing::Test {
 protected:
     void SetUp() override {
-        appDir = binDir();
+        appDir = test::simulatorDir();
         if (appDir.isEmpty()) {
             GTEST_SKIP() << "needs ZELMO_BIN_DIR with libhardware.so, its catalogue and fpu.lib";
         }

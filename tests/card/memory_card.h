@@ -92,6 +92,13 @@ public:
         return identifyOk;
     }
 
+    bool InitHardware(std::int32_t) override { return hardwareOk; }
+    bool CardInserted(std::int32_t) override { return inserted; }
+    QString VendorName(const char* vendor) override {
+        return QStringLiteral("Vendor ") + QString::fromLatin1(vendor);
+    }
+    bool hardwareOk = true, inserted = true;
+
     bool InitLib(std::int32_t, const char16_t*, const std::uint8_t*, const OperationBlock& block,
                  const ZmDataSetStorage&) override {
         blocks.push_back(block);

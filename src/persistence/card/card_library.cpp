@@ -34,6 +34,28 @@ bool CardLibraryCalls::IdentifyCard(std::int32_t port, std::uint8_t* block) {
     return api_.ZmIdentifyCard != nullptr && api_.ZmIdentifyCard(port, block) != 0;
 }
 
+bool CardLibraryCalls::InitHardware(std::int32_t port) {
+    return api_.ZmInitHardware != nullptr && api_.ZmInitHardware(port, 0) != 0;
+}
+
+bool CardLibraryCalls::CardInserted(std::int32_t port) {
+    return api_.ZmCardInserted != nullptr && api_.ZmCardInserted(port) != 0;
+}
+
+QString CardLibraryCalls::VendorName(const char* vendor) {
+    char name[ZM_VENDOR_NAME_SIZE] = {};
+    char code[5] = {};
+    // The library reads a 5-byte field: hand it one that ends inside it whatever the caller had.
+    for (std::size_t i = 0; i + 1 < sizeof code && vendor[i] != '\0'; ++i) {
+        code[i] = vendor[i];
+    }
+    if (api_.ZmGetVendorName != nullptr) {
+        api_.ZmGetVendorName(code, name);
+    }
+    name[sizeof name - 1] = '\0';
+    return QString::fromLatin1(name);
+}
+
 bool CardLibraryCalls::InitLib(std::int32_t port, const char16_t* libraryPath,
                                const std::uint8_t* params, const OperationBlock& block,
                                const ZmDataSetStorage& storage) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The hardware library calls the card image makes, behind a small interface so the image can be
-// built and read over the bound library (CardLibraryCalls) or over a fake in tests.
+// The hardware library calls the card image and the card commands make, behind a small
+// interface so they can run over the bound library (CardLibraryCalls) or over a fake in tests.
 
 #include "abi/hardware_api.h"
 
@@ -24,6 +24,12 @@ public:
                           std::uint8_t* buffer) = 0;
     // The card's 512-byte ATA identification block.
     virtual bool IdentifyCard(std::int32_t port, std::uint8_t* block) = 0;
+
+    // The commands' checks before a transfer: the programmer is ready, a card is in its slot.
+    virtual bool InitHardware(std::int32_t port) = 0;
+    virtual bool CardInserted(std::int32_t port) = 0;
+    // The display name of a catalogue vendor code (empty when unknown).
+    virtual QString VendorName(const char* vendor) = 0;
 
     // Code generation for one data set.
     virtual bool InitLib(std::int32_t port, const char16_t* libraryPath, const std::uint8_t* params,
@@ -49,6 +55,9 @@ struct CardEntryPoints {
     ZmWriteCard_fn ZmWriteCard = nullptr;
     ZmReadCard_fn ZmReadCard = nullptr;
     ZmIdentifyCard_fn ZmIdentifyCard = nullptr;
+    ZmInitHardware_fn ZmInitHardware = nullptr;
+    ZmCardInserted_fn ZmCardInserted = nullptr;
+    ZmGetVendorName_fn ZmGetVendorName = nullptr;
     ZmInitLib_fn ZmInitLib = nullptr;
     ZmMakeCode_fn ZmMakeCode = nullptr;
     ZmGetCode_fn ZmGetCode = nullptr;
@@ -60,9 +69,10 @@ struct CardEntryPoints {
 
 // The card entry points of any table that names them like the library's exports.
 template <typename Api> CardEntryPoints CardEntryPointsOf(const Api& api) {
-    return {api.ZmWriteCard, api.ZmReadCard,     api.ZmIdentifyCard, api.ZmInitLib,
-            api.ZmMakeCode,  api.ZmGetCode,      api.ZmFreeLib,      api.ZmGetMessage,
-            api.ZmSearchDev, api.ZmGetBufferInfo};
+    return {api.ZmWriteCard,    api.ZmReadCard,      api.ZmIdentifyCard, api.ZmInitHardware,
+            api.ZmCardInserted, api.ZmGetVendorName, api.ZmInitLib,      api.ZmMakeCode,
+            api.ZmGetCode,      api.ZmFreeLib,       api.ZmGetMessage,   api.ZmSearchDev,
+            api.ZmGetBufferInfo};
 }
 
 // The bound hardware library; a missing entry point makes its calls fail.
@@ -75,6 +85,9 @@ public:
     bool ReadCard(std::int32_t port, std::uint32_t first, std::uint32_t count,
                   std::uint8_t* buffer) override;
     bool IdentifyCard(std::int32_t port, std::uint8_t* block) override;
+    bool InitHardware(std::int32_t port) override;
+    bool CardInserted(std::int32_t port) override;
+    QString VendorName(const char* vendor) override;
     bool InitLib(std::int32_t port, const char16_t* libraryPath, const std::uint8_t* params,
                  const OperationBlock& block, const ZmDataSetStorage& storage) override;
     std::int32_t MakeCode(std::int32_t port) override;

@@ -1,6 +1,7 @@
 #include "persistence/card/portable.h"
 
 #include "catalogue/catalogue_assets.h"
+#include "persistence/card/card_identification.h"
 #include "persistence/card/card_library.h"
 #include "persistence/card/sector_io.h"
 #include "platform/piece_loop.h"
@@ -514,12 +515,11 @@ private:
 } // namespace
 
 std::uint64_t CardSectors(std::span<const std::uint8_t, kSectorSize> id) {
-    auto word = [&](int n) {
-        return static_cast<std::uint32_t>(id[2 * static_cast<std::size_t>(n)] |
-                                          id[2 * static_cast<std::size_t>(n) + 1] << 8);
+    auto words = [&](int high, int low) {
+        return std::uint64_t{IdentificationWord(id, high)} << 16 | IdentificationWord(id, low);
     };
-    const std::uint64_t lba = std::uint64_t{word(61)} << 16 | word(60);
-    return lba != 0 ? lba : (std::uint64_t{word(58)} << 16 | word(57));
+    const std::uint64_t lba = words(61, 60);
+    return lba != 0 ? lba : words(58, 57);
 }
 
 CPortable::CPortable(CardContext context) : context_(std::move(context)) {}
