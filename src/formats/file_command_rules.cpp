@@ -133,8 +133,7 @@ const std::vector<SaveFormat>& SaveFormats() {
          QStringLiteral("hex")},
         {FmtSRecord, QStringLiteral("Motorola S-Record"),
          QStringLiteral("Motorola S-Record (*.s01)"), QStringLiteral("s01")},
-        {FmtJedec, QStringLiteral("Jedec"), QStringLiteral("Jedec (*.jed)"),
-         QStringLiteral("jed")},
+        {FmtJedec, QStringLiteral("Jedec"), QStringLiteral("Jedec (*.jed)"), QStringLiteral("jed")},
     };
     return formats;
 }

@@ -172,7 +172,9 @@ void CLoadDialogModel::SetFillBefore(bool on) {
     Fields.FillBefore = on;
     const bool wasEnabled = states_.FillValue;
     states_ = LoadFieldStatesFor(Fields.Format, Fields.FillBefore);
-    if (states_.FillValue && !wasEnabled && Fields.FillValue.isEmpty() && entry() != nullptr) {
+    if (!states_.FillValue) {
+        Fields.FillValue.clear(); // a disabled field shows no value
+    } else if (!wasEnabled && Fields.FillValue.isEmpty() && entry() != nullptr) {
         Fields.FillValue = QStringLiteral("%1")
                                .arg(entry()->FillWith, kFillValueDigits, 16, QLatin1Char('0'))
                                .toUpper();

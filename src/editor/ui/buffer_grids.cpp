@@ -43,8 +43,7 @@ bool fontFits(const QFont& font, const QFont& bold) {
     const QFontMetrics heavy(bold);
     return heavy.horizontalAdvance(QStringLiteral("00000000")) + 2 <= kAddressWidth &&
            heavy.horizontalAdvance(QStringLiteral("Address")) + 2 <= kAddressWidth &&
-           plain.horizontalAdvance(QStringLiteral("00")) + 1 <= 19 &&
-           heavy.height() <= kRowHeight;
+           plain.horizontalAdvance(QStringLiteral("00")) + 1 <= 19 && heavy.height() <= kRowHeight;
 }
 
 } // namespace
@@ -186,8 +185,8 @@ void TBufferGrids::keyPressEvent(QKeyEvent* event) {
 
 void TBufferGrids::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    const std::optional<GridHit> hit = model_.layout().cellAt(event->position().toPoint().x(),
-                                                              event->position().toPoint().y());
+    const std::optional<GridHit> hit =
+        model_.layout().cellAt(event->position().toPoint().x(), event->position().toPoint().y());
     if (!hit) {
         return;
     }

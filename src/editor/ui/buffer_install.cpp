@@ -14,8 +14,9 @@ namespace zelmo {
 
 void InstallBufferViews(TfMain& window) {
     auto* view = new editor::TBufferView(window.Project());
-    view->SetHost({.Log = [&window](LogKind kind, const QString& text) { window.AddLog(kind, text); },
-                   .Status = [&window](const QString& text) { window.SetStatusMessage(text); }});
+    view->SetHost(
+        {.Log = [&window](LogKind kind, const QString& text) { window.AddLog(kind, text); },
+         .Status = [&window](const QString& text) { window.SetStatusMessage(text); }});
     window.SetBufferView(view);
 
     auto* files = new formats::TFileCommands(window, *view);

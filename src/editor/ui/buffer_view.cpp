@@ -1,6 +1,7 @@
 #include "editor/ui/buffer_view.h"
 
 #include "controls/ui/picture_button.h"
+#include "editor/buffer_cursor.h"
 #include "editor/ui/buffer_grids.h"
 #include "formats/file_command_rules.h"
 #include "project/buffer_status.h"
@@ -14,6 +15,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace zelmo::editor {
 
@@ -202,6 +205,43 @@ void TBufferView::RefreshEditLock() {
 
 void TBufferView::GoToAddress(std::uint64_t address) {
     model_.GoToAddress(address);
+    syncScrollBar();
+    grids_->update();
+}
+
+int TBufferView::ActiveMemory() const {
+    return model_.dataSet() != nullptr ? model_.memory() : -1;
+}
+
+std::optional<TBufferView::ByteRange> TBufferView::SelectionRange() const {
+    const BufferViewState* s = model_.dataSet() != nullptr ? model_.state() : nullptr;
+    if (s == nullptr || !hasSelection(*s)) {
+        return std::nullopt;
+    }
+    return ByteRange{s->SelStart, s->SelEnd};
+}
+
+std::uint64_t TBufferView::CursorAddress() const {
+    const BufferViewState* s = model_.state();
+    return s != nullptr ? s->Cursor : 0;
+}
+
+void TBufferView::MoveCursor(std::uint64_t address) {
+    GoToAddress(address);
+}
+
+void TBufferView::SelectRange(ByteRange range) {
+    const std::uint64_t size = model_.bufferSize();
+    BufferViewState* s = model_.state();
+    if (s == nullptr || size == 0) {
+        return;
+    }
+    const std::uint64_t first = std::min(range.First, range.Last);
+    const std::uint64_t last = std::min(std::max(range.First, range.Last), size - 1);
+    model_.GoToAddress(std::min(first, size - 1));
+    s->Anchor = s->Cursor;
+    s->SelStart = static_cast<std::uint32_t>(std::min(first, size - 1));
+    s->SelEnd = static_cast<std::uint32_t>(last);
     syncScrollBar();
     grids_->update();
 }

@@ -11,7 +11,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -53,6 +55,25 @@ public:
     void RefreshEditLock();
     // Moves view and cursor to a byte address (a cell index in the fuse and vector views).
     void GoToAddress(std::uint64_t address);
+
+    // What the tool dialogs (fill, search, go-to, compare, checksum) read from and do to the
+    // view. These stay as they are: other windows are built on them.
+    struct ByteRange {
+        std::uint64_t First = 0; // both inclusive
+        std::uint64_t Last = 0;
+    };
+    // The memory on screen (0 = A ...), -1 without a device or data set.
+    int ActiveMemory() const;
+    // The selected bytes of the memory on screen; none without a selection.
+    std::optional<ByteRange> SelectionRange() const;
+    // The address of the cursor cell; 0 without a device.
+    std::uint64_t CursorAddress() const;
+    // Puts the cursor on `address` (clamped to the memory) and scrolls it into view.
+    void MoveCursor(std::uint64_t address);
+    // Puts the cursor on `range.First` and selects the range (a search hit, a compare
+    // difference); clamped to the memory. A single byte is the cursor alone: the view marks a
+    // selection of two bytes or more.
+    void SelectRange(ByteRange range);
 
     // Display mode command (tag 0, 1, 2 for 8-, 16- and 32-bit) and the editable button.
     void miDisplayModeClick(int tag);

@@ -8,7 +8,6 @@
 #include "editor/checksum_thread.h"
 #include "editor/ui/buffer_view.h"
 #include "formats/file_thread.h"
-#include "formats/reload_step.h"
 #include "formats/ui/load_file_dialog.h"
 #include "formats/ui/save_file_dialog.h"
 #include "project/buffer_status.h"
@@ -36,22 +35,6 @@ QString failureText(const Result& outcome, const TFile& engine) {
         return outcome.message;
     }
     return outcome.message + QLatin1Char('\n') + engine.Reason;
-}
-
-LogKind reloadKind(ReloadLine line, int device) {
-    switch (line) {
-    case ReloadLine::Header:
-        return lkDataSetHeaderAfterBlank(device);
-    case ReloadLine::Detail:
-        return lkDetail;
-    case ReloadLine::SubDetail:
-        return lkSubDetail;
-    case ReloadLine::FailureSubDetail:
-        return lkFailureSubDetail;
-    case ReloadLine::WarningSubDetail:
-        break;
-    }
-    return lkWarningSubDetail;
 }
 
 } // namespace
@@ -307,21 +290,6 @@ void TFileCommands::miSaveBufferClick() {
     report(lkDetail, dialog.Message(), true);
     report(lkDetail, engine.SaveName, false);
     RefreshFileName();
-}
-
-bool TFileCommands::Reload(int device, int dataSet) {
-    ReloadHost host;
-    host.Log = [this, device](ReloadLine line, const QString& text) {
-        window_.AddLog(reloadKind(line, device), text);
-    };
-    host.RunWorker = [this](TFileThread& worker, Progress& progress) {
-        window_.Busy().SetInfo(tr("Loading file..."));
-        window_.Busy().Execute(worker, &progress);
-    };
-    const bool ok = ReloadFiles(window_.Project(), *executor_, device, dataSet, host);
-    view_.RefreshPage(false);
-    RefreshFileName();
-    return ok;
 }
 
 void TFileCommands::RefreshFileName() {

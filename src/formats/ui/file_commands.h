@@ -1,8 +1,8 @@
 #pragma once
 
 // The file commands of the main window: "Load", "Load recent" and "Save" of the "Buffer
-// options" menu and of the buffer view's popup menu, dropping a file on the window, the reload
-// step of an operation and the file-name field above the buffer views. Every load and save runs
+// options" menu and of the buffer view's popup menu, dropping a file on the window and the
+// file-name field above the buffer views. Every load and save runs
 // the file engine on its worker while the busy window shows its progress, so the window stays
 // responsive whatever the size of the file.
 
@@ -46,9 +46,6 @@ public:
     // Files dropped on the main window: one is loaded into the shown memory through the load
     // dialog; more are refused.
     void DropFiles(const QStringList& paths);
-    // The reload step of an operation on device `device`, data set `dataSet` (main thread):
-    // false when a reload failed and the operation must be cancelled.
-    bool Reload(int device, int dataSet);
     // The file-name field above the buffer views.
     void RefreshFileName();
     // Sets the file menu's entries for the state the project is in now.

@@ -64,14 +64,12 @@ TfLoadFile::TfLoadFile(const RecentList& recent, std::uint64_t memorySize, Loade
 
     eBufferOffsetHex = numberField(new THexValidator(kOffsetHexDigits, this), kOffsetHexDigits,
                                    QStringLiteral("eBufferOffsetHex"));
-    eBufferOffsetDec =
-        numberField(new TDecimalValidator(kOffsetDecimalDigits, this), kOffsetDecimalDigits,
-                    QStringLiteral("eBufferOffsetDec"));
+    eBufferOffsetDec = numberField(new TDecimalValidator(kOffsetDecimalDigits, this),
+                                   kOffsetDecimalDigits, QStringLiteral("eBufferOffsetDec"));
     eFileOffsetHex = numberField(new THexValidator(kOffsetHexDigits, this), kOffsetHexDigits,
                                  QStringLiteral("eFileOffsetHex"));
-    eFileOffsetDec =
-        numberField(new TDecimalValidator(kOffsetDecimalDigits, this), kOffsetDecimalDigits,
-                    QStringLiteral("eFileOffsetDec"));
+    eFileOffsetDec = numberField(new TDecimalValidator(kOffsetDecimalDigits, this),
+                                 kOffsetDecimalDigits, QStringLiteral("eFileOffsetDec"));
     peOffset = new QGroupBox(tr("Offset"));
     auto* offsets = new QGridLayout(peOffset);
     offsetRow(offsets, 0, tr("Buffer offset:"), eBufferOffsetHex, eBufferOffsetDec);
@@ -169,9 +167,13 @@ void TfLoadFile::HandOver(const QString& path) {
     model_.Choose(path);
 }
 
-bool TfLoadFile::Execute() {
+void TfLoadFile::ShowModel() {
     showList();
     showFields();
+}
+
+bool TfLoadFile::Execute() {
+    ShowModel();
     return exec() == QDialog::Accepted;
 }
 

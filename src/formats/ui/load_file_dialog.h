@@ -32,6 +32,8 @@ public:
 
     // A file dropped on the main window: chosen, or added at the front of the list.
     void HandOver(const QString& path);
+    // Fills the file list and the fields from the model (Execute does it before it shows).
+    void ShowModel();
     // Shows the dialog modally; true when the file was loaded or assigned.
     bool Execute();
 

@@ -13,8 +13,7 @@
 
 namespace zelmo::formats {
 
-TfSaveFile::TfSaveFile(TFile& engine, int startFormat, QString folder, Saver saver,
-                       QWidget* parent)
+TfSaveFile::TfSaveFile(TFile& engine, int startFormat, QString folder, Saver saver, QWidget* parent)
     : QDialog(parent), engine_(engine), folder_(std::move(folder)), saver_(std::move(saver)) {
     setObjectName(QStringLiteral("TfSaveFile"));
     setWindowTitle(tr("Save file"));
