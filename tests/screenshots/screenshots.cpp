@@ -10,6 +10,7 @@
 #include "app/main_setup_model.h"
 #include "app/release.h"
 #include "app/ui/about_box.h"
+#include "app/ui/bottom_tabs.h"
 #include "app/ui/busy_window.h"
 #include "app/ui/help_viewer.h"
 #include "app/ui/main_setup.h"
@@ -112,7 +113,7 @@ void AddBufferDevices(zelmo::TfMain& fMain) {
     pld.MemSize[0] = 5892;
     pld.MemSize[1] = 40 * 48;
     pld.Flags = DEV_FILES;
-    fMain.Project().AddCompleteDevice(pld, [](CDevice& device) {
+    const AddDeviceResult added = fMain.Project().AddCompleteDevice(pld, [](CDevice& device) {
         SetFieldText(device.Buffers[0].Name, "Fuses");
         device.Buffers[0].Organization = ORG_FUSE_MAP;
         device.Buffers[0].Color = 0x00FFFFFF;
@@ -122,7 +123,12 @@ void AddBufferDevices(zelmo::TfMain& fMain) {
         device.Editable = 1;
         return true;
     });
-    CDataSet& set = *fMain.Project().Active()->Shown();
+    if (added.Slot < 0) {
+        std::fprintf(stderr, "could not add the logic device\n");
+        ++failures;
+        return;
+    }
+    CDataSet& set = *fMain.Project().Devices[static_cast<std::size_t>(added.Slot)]->Shown();
     std::vector<std::uint8_t> fuses(5892);
     for (std::size_t i = 0; i < fuses.size(); ++i) {
         fuses[i] = ((i * 7) % 5 == 0 || (i / 44) % 3 == 0) ? 0 : 1;
@@ -138,6 +144,12 @@ void AddBufferDevices(zelmo::TfMain& fMain) {
     set.Write(1, 0, vectors);
 }
 
+// The memory tab as a click on it chooses it: the strip shows it and the window follows.
+void ShowMemoryTab(zelmo::TfMain& fMain, int tab) {
+    fMain.pBottom->ShowTab(tab);
+    fMain.tceTabsChange(tab);
+}
+
 void SaveBufferScenes(zelmo::TfMain& fMain) {
     using namespace zelmo;
     AddBufferDevices(fMain);
@@ -151,26 +163,26 @@ void SaveBufferScenes(zelmo::TfMain& fMain) {
     // The flash, scrolled to its start with a selection in the text table.
     project.ActiveDevice = 0;
     fMain.RefreshAll();
-    fMain.tceTabsChange(btMemoryA);
+    ShowMemoryTab(fMain, btMemoryA);
     view->SelectRange({0x40, 0x5B});
     const char* modes[] = {"buffer_view_8bit", "buffer_view_16bit", "buffer_view_32bit"};
     for (int tag = 0; tag < 3; ++tag) {
         view->miDisplayModeClick(tag);
-        view->MoveCursor(0x44);
+        view->MoveCursor(0); // the selection stays
         Save(&fMain, QString::fromLatin1(modes[tag]));
     }
     view->miDisplayModeClick(0);
 
     project.ActiveDevice = 1;
     fMain.RefreshAll();
-    fMain.tceTabsChange(btMemoryA);
+    ShowMemoryTab(fMain, btMemoryA);
     Save(&fMain, QStringLiteral("buffer_view_fuses"));
-    fMain.tceTabsChange(btMemoryA + 1);
+    ShowMemoryTab(fMain, btMemoryA + 1);
     Save(&fMain, QStringLiteral("buffer_view_vectors"));
 
     project.ActiveDevice = 0;
     fMain.RefreshAll();
-    fMain.tceTabsChange(btMemoryA);
+    ShowMemoryTab(fMain, btMemoryA);
     formats::RecentList recent;
     const char* names[] = {"/home/lab/images/boot_v104.hex", "/home/lab/images/boot_v103.hex",
                            "/home/lab/release/af29f010_full.bin", "/home/lab/tests/pattern55.bin"};

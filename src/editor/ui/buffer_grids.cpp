@@ -72,6 +72,8 @@ void TBufferGrids::chooseFonts() {
         }
         points -= 0.5;
     }
+    metrics_ = QFontMetrics(font_);
+    boldMetrics_ = QFontMetrics(bold_);
 }
 
 QSize TBufferGrids::sizeHint() const {
@@ -104,10 +106,17 @@ void TBufferGrids::paintCell(QPainter& painter, const QRect& rect, const CellLoo
                            : colour(look.Ink);
     painter.fillRect(rect, background);
     if (!look.Text.isEmpty()) {
-        painter.setPen(ink);
-        painter.setFont(look.Bold ? bold_ : font_);
-        painter.drawText(rect.adjusted(look.TextOffset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                         look.Text);
+        // Drawn at a baseline rather than laid out in a rectangle: a full fuse map has 4096
+        // texts, and the fonts are chosen so that every text fits its cell.
+        const QFontMetrics& metrics = look.Bold ? boldMetrics_ : metrics_;
+        if (painter.pen().color() != ink) {
+            painter.setPen(ink);
+        }
+        if (painter.font() != (look.Bold ? bold_ : font_)) {
+            painter.setFont(look.Bold ? bold_ : font_);
+        }
+        const int baseline = rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
+        painter.drawText(QPoint(rect.left() + look.TextOffset, baseline), look.Text);
     }
     if (look.LineBelow) {
         painter.setPen(colour(kGridLine));

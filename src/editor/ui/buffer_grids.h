@@ -8,6 +8,7 @@
 #include "editor/buffer_view_model.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QWidget>
 
 namespace zelmo::editor {
@@ -58,6 +59,8 @@ private:
     BufferViewModel& model_;
     QFont font_;
     QFont bold_;
+    QFontMetrics metrics_{font_};
+    QFontMetrics boldMetrics_{bold_};
     int wheelRest_ = 0; // wheel angle not yet turned into notches
     bool typing_ = false;
 };
