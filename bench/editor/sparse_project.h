@@ -6,6 +6,8 @@
 #include "platform/file_io.h"
 #include "project/project.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,5 +68,17 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Arguments of the view benchmarks: buffer size (a quarter screen, more than a screen, the
+// largest memory), organisation (1 = 8-bit grid, 5 = fuse map).
+inline void viewSizes(benchmark::internal::Benchmark* b) {
+    for (std::int64_t organization : {ORG_8BIT, ORG_FUSE_MAP}) {
+        for (std::int64_t size :
+             {std::int64_t{256}, std::int64_t{0x10000}, std::int64_t{0xFFFFFFFF}}) {
+            b->Args({size, organization});
+        }
+    }
+    b->ArgNames({"size", "mode"})->Unit(benchmark::kMicrosecond);
+}
 
 } // namespace zelmo::bench

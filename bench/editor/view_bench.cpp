@@ -72,18 +72,7 @@ void BM_ViewRefreshAndPaint(benchmark::State& state) {
     run(state, true);
 }
 
-// Arguments: buffer size, organisation (1 = 8-bit grid, 5 = fuse map).
-void sizes(benchmark::internal::Benchmark* b) {
-    for (std::int64_t organization : {ORG_8BIT, ORG_FUSE_MAP}) {
-        for (std::int64_t size :
-             {std::int64_t{256}, std::int64_t{0x10000}, std::int64_t{0xFFFFFFFF}}) {
-            b->Args({size, organization});
-        }
-    }
-    b->ArgNames({"size", "mode"})->Unit(benchmark::kMicrosecond);
-}
-
 } // namespace
 
-BENCHMARK(BM_ViewRefresh)->Apply(sizes);
-BENCHMARK(BM_ViewRefreshAndPaint)->Apply(sizes);
+BENCHMARK(BM_ViewRefresh)->Apply(zelmo::bench::viewSizes);
+BENCHMARK(BM_ViewRefreshAndPaint)->Apply(zelmo::bench::viewSizes);

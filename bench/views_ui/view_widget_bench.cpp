@@ -82,17 +82,6 @@ void BM_WidgetRefreshAndPaint(benchmark::State& state) {
     state.counters["read_bytes"] = perRefresh(static_cast<double>(readBytes));
 }
 
-// Arguments: buffer size, organisation (1 = 8-bit grid, 5 = fuse map).
-void sizes(benchmark::internal::Benchmark* b) {
-    for (std::int64_t organization : {ORG_8BIT, ORG_FUSE_MAP}) {
-        for (std::int64_t size :
-             {std::int64_t{256}, std::int64_t{0x10000}, std::int64_t{0xFFFFFFFF}}) {
-            b->Args({size, organization});
-        }
-    }
-    b->ArgNames({"size", "mode"})->Unit(benchmark::kMicrosecond);
-}
-
 } // namespace
 
-BENCHMARK(BM_WidgetRefreshAndPaint)->Apply(sizes);
+BENCHMARK(BM_WidgetRefreshAndPaint)->Apply(zelmo::bench::viewSizes);

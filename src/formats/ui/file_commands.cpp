@@ -122,23 +122,16 @@ void TFileCommands::prepare(TFile& engine, int memory) const {
 }
 
 Result TFileCommands::runLoad(TFile& engine) {
-    TFileThread worker(*executor_, engine, TFileThread::Load);
-    window_.Busy().SetInfo(tr("Loading file..."));
-    window_.Busy().Execute(worker, &engine.Busy);
-    const Result outcome = worker.Outcome();
-    if (!outcome.ok) {
-        const QString text = failureText(outcome, engine);
-        if (!text.isEmpty()) {
-            window_.ShowMessageDialog(miWarning, mbOk, text);
-        }
-        report(lkDetail, outcome.message, true);
-    }
-    return outcome;
+    return runWorker(engine, TFileThread::Load, tr("Loading file..."));
 }
 
 Result TFileCommands::runSave(TFile& engine) {
-    TFileThread worker(*executor_, engine, TFileThread::Save);
-    window_.Busy().SetInfo(tr("Saving file..."));
+    return runWorker(engine, TFileThread::Save, tr("Saving file..."));
+}
+
+Result TFileCommands::runWorker(TFile& engine, TFileThread::Mode mode, const QString& info) {
+    TFileThread worker(*executor_, engine, mode);
+    window_.Busy().SetInfo(info);
     window_.Busy().Execute(worker, &engine.Busy);
     const Result outcome = worker.Outcome();
     if (!outcome.ok) {

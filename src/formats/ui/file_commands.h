@@ -9,6 +9,7 @@
 #include "app/log_kind.h"
 #include "formats/file_command_rules.h"
 #include "formats/file_engine.h"
+#include "formats/file_thread.h"
 #include "platform/result.h"
 
 #include <QObject>
@@ -60,6 +61,7 @@ private:
     // message dialog and logged.
     Result runLoad(TFile& engine);
     Result runSave(TFile& engine);
+    Result runWorker(TFile& engine, TFileThread::Mode mode, const QString& info);
     void computeChecksum(CDataSet& dataSet, int memory);
     void prepare(TFile& engine, int memory) const;
     void report(LogKind kind, const QString& text, bool status);
