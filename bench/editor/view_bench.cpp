@@ -10,74 +10,18 @@
 //                so reads the view did not count would show here
 
 #include "editor/buffer_view_model.h"
-#include "platform/file_io.h"
+#include "editor/sparse_project.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <random>
-#include <string>
 
 using namespace zelmo;
 using namespace zelmo::editor;
+using zelmo::bench::processReadBytes;
+using zelmo::bench::SparseProject;
 
 namespace {
-
-std::filesystem::path scratch(const std::string& name) {
-    const char* tmp = std::getenv("TMPDIR");
-    return std::filesystem::path(tmp != nullptr ? tmp : "/tmp") / name;
-}
-
-// Bytes this process has read through read-like system calls so far.
-std::uint64_t processReadBytes() {
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value) {
-        if (key == "rchar:") {
-            return value;
-        }
-    }
-    return 0;
-}
-
-// A project of one device whose memory A is a sparse swap file of `size` bytes, shown in
-// `organization`.
-class SparseProject {
-public:
-    SparseProject(std::uint32_t size, std::uint8_t organization)
-        : path_(scratch("zelmo_view_bench_" + std::to_string(size) + ".swp")) {
-        platform::File file = platform::File::open(path_, platform::OpenMode::ReadWriteCreate);
-        file.truncate(0);
-        file.truncate(size); // a hole: no disk blocks, reads give zeros
-        auto device = std::make_unique<CDevice>();
-        device->Descriptor.MemSize[0] = size;
-        device->Buffers[0].Organization = organization;
-        device->Editable = 1;
-        auto dataSet = std::make_unique<CDataSet>();
-        dataSet->SwapFile = std::move(file);
-        dataSet->TotalSize = size;
-        dataSet->MemStart = {0, size, size, size, size};
-        device->DataSets[0] = std::move(dataSet);
-        device->DataSetCount = 1;
-        project.Devices[0] = std::move(device);
-        project.DeviceCount = 1;
-    }
-    ~SparseProject() {
-        project.CloseAll(false);
-        std::filesystem::remove(path_);
-    }
-    SparseProject(const SparseProject&) = delete;
-    SparseProject& operator=(const SparseProject&) = delete;
-
-    TProject project;
-
-private:
-    std::filesystem::path path_;
-};
 
 void run(benchmark::State& state, bool paint) {
     const auto size = static_cast<std::uint32_t>(state.range(0));
@@ -128,18 +72,7 @@ void BM_ViewRefreshAndPaint(benchmark::State& state) {
     run(state, true);
 }
 
-// Arguments: buffer size, organisation (1 = 8-bit grid, 5 = fuse map).
-void sizes(benchmark::internal::Benchmark* b) {
-    for (std::int64_t organization : {ORG_8BIT, ORG_FUSE_MAP}) {
-        for (std::int64_t size :
-             {std::int64_t{256}, std::int64_t{0x10000}, std::int64_t{0xFFFFFFFF}}) {
-            b->Args({size, organization});
-        }
-    }
-    b->ArgNames({"size", "mode"})->Unit(benchmark::kMicrosecond);
-}
-
 } // namespace
 
-BENCHMARK(BM_ViewRefresh)->Apply(sizes);
-BENCHMARK(BM_ViewRefreshAndPaint)->Apply(sizes);
+BENCHMARK(BM_ViewRefresh)->Apply(zelmo::bench::viewSizes);
+BENCHMARK(BM_ViewRefreshAndPaint)->Apply(zelmo::bench::viewSizes);

@@ -40,7 +40,10 @@ QString charCellText(const CellValue& value) {
     std::size_t n = 0;
     for (unsigned i = value.Width; i-- > 0;) {
         const int byte = value.Bytes[i];
-        text[n++] = byte < 0 ? u' ' : byte < 32 || byte == 255 ? u'.' : static_cast<char16_t>(byte);
+        // Control codes have no picture: below 32, and DEL and the C1 controls 0x7F-0x9F of
+        // Latin-1 (the 8-bit code page here), which fonts would draw as empty boxes.
+        const bool control = byte < 32 || byte == 255 || (byte >= 0x7F && byte <= 0x9F);
+        text[n++] = byte < 0 ? u' ' : control ? u'.' : static_cast<char16_t>(byte);
     }
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(n));
 }

@@ -60,27 +60,25 @@ void RecordSavedFile(RecentList& list, const QString& path, FileFormat type, std
 }
 
 void AdoptRecentList(MemoryState& state, const RecentList& list) {
-    state.Recent = list;
-    state.Current = list[0];
+    state.SetFiles(list);
 }
 
 void LinkRecentList(MemoryState& linked, const FileEntryPtr& activeCurrent) {
     if (!activeCurrent) {
         return;
     }
-    const int k = FindRecent(linked.Recent, activeCurrent->FileName);
+    RecentList list = linked.Recent;
+    const int k = FindRecent(list, activeCurrent->FileName);
     if (k >= 0) {
-        MoveToFront(linked.Recent, k);
+        MoveToFront(list, k);
     } else {
-        PushFront(linked.Recent, std::make_shared<CFileEntry>(*activeCurrent));
+        PushFront(list, std::make_shared<CFileEntry>(*activeCurrent));
     }
-    linked.Current = linked.Recent[0];
+    linked.SetFiles(list);
 }
 
 void CopyBufferState(MemoryState& to, const MemoryState& from) {
-    to.ChecksumValid = from.ChecksumValid;
-    to.Checksum = from.Checksum;
-    to.Modified = from.Modified;
+    to.CopyStateFrom(from);
 }
 
 } // namespace zelmo::formats

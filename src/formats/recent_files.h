@@ -36,6 +36,7 @@ void RecordSavedFile(RecentList& list, const QString& path, FileFormat type, std
                      std::uint32_t timeHigh);
 
 // A finished load or save hands the working list to the memory: Recent = list, Current = first.
+// These three change the memory through its setters, so the project notifier hears of it.
 void AdoptRecentList(MemoryState& state, const RecentList& list);
 
 // Link propagation into another device's memory after a load into the active device: the same

@@ -144,6 +144,9 @@ TEST(ByteCells, LittleEndianCellsShowTheirHighByteFirst) {
     const CellValue dword{4, {0x41, 0xFF, 0x7E, 0xE9}};
     EXPECT_EQ(hexCellText(dword), "E97EFF41");
     EXPECT_EQ(charCellText(dword), QString::fromUtf8("é~.A"));
+    // DEL and the C1 controls have no picture either; 0xA0 (no-break space) does.
+    const CellValue controls{4, {0x7F, 0x80, 0x9F, 0xA0}};
+    EXPECT_EQ(charCellText(controls), QString::fromUtf8("\u00A0..."));
     // The high byte of a word cut off by the buffer's end is left blank.
     const CellValue partial{2, {0x0A, -1, -1, -1}};
     EXPECT_EQ(hexCellText(partial), "  0A");

@@ -51,6 +51,14 @@ QString TfBusy::Info() const {
 }
 
 void TfBusy::UpdateBars() {
+    // A worker that says what it is doing now ("Filling buffer...", then "Loading file...")
+    // replaces the text it started with.
+    if (first_ != nullptr) {
+        const QString text = first_->text();
+        if (!text.isEmpty() && text != lInfo->text()) {
+            lInfo->setText(text);
+        }
+    }
     pbProgress1->setValue(first_ != nullptr ? std::clamp(first_->percent(), 0, 100) : 0);
     pbProgress2->setValue(second_ != nullptr ? std::clamp(second_->percent(), 0, 100) : 0);
 }

@@ -27,6 +27,7 @@
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
+#include "editor/ui/buffer_install.h"
 #include "persistence/settings_document.h"
 #include "project/ui/project_ui.h"
 #include "project/device_descriptor.h"
@@ -101,6 +102,7 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     new TSerializationCommands(*this);
     new TAdapterMenu(*this);
     new TPinCheckSwitch(*this);
+    InstallBufferViews(*this);
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
