@@ -23,6 +23,7 @@
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
+#include "editor/ui/buffer_tools_commands.h"
 #include "persistence/settings_document.h"
 #include "project/device_descriptor.h"
 
@@ -92,6 +93,7 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     BuildLayout();
     ConnectCommands();
     RegisterRefreshes();
+    editor::InstallBufferTools(*this);
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
