@@ -27,16 +27,13 @@ TfReplace::TfReplace(CBufferSearch& search, SearchView view, QWidget* parent)
     cbReplaceAll = new QCheckBox(QStringLiteral("Replace all"));
     rbForward->setChecked(true);
     pbProgress = new QProgressBar;
-    pbProgress->setRange(0, static_cast<int>(std::min<std::size_t>(search.Size(), INT32_MAX)));
-    pbProgress->setValue(0);
-    pbProgress->setTextVisible(false);
 
     TSearchLayout layout(this);
     layout.AddTextRow(QStringLiteral("Text to find:"), eFind);
     layout.AddTextRow(QStringLiteral("Replace with:"), eReplace);
     layout.AddGroup(QStringLiteral(" Direction "), {rbForward, rbBackward});
     layout.AddGroup(QStringLiteral(" Options "), {cbCaseSensitive, cbReplaceAll});
-    layout.Finish(pbProgress);
+    layout.Finish(pbProgress, search.Size());
     bOK = layout.OK;
     bCancel = layout.Cancel;
 

@@ -44,7 +44,12 @@ void TSearchLayout::AddGroup(const QString& caption, std::initializer_list<QWidg
     groups_->addWidget(box);
 }
 
-void TSearchLayout::Finish(QProgressBar* progress) {
+void TSearchLayout::Finish(QProgressBar* progress, std::size_t size) {
+    // The bar runs over the buffer's offsets (at least one, so that it never turns into a busy
+    // indicator).
+    progress->setRange(0, static_cast<int>(std::clamp<std::size_t>(size, 1, INT32_MAX)));
+    progress->setValue(0);
+    progress->setTextVisible(false);
     progress->setFixedHeight(12);
     layout_->addWidget(progress);
     auto* buttons = new QDialogButtonBox;
@@ -69,16 +74,13 @@ TfSearch::TfSearch(CBufferSearch& search, SearchView view, QWidget* parent)
     rbForward->setChecked(true);
     rbFromCursor->setChecked(true);
     pbProgress = new QProgressBar;
-    pbProgress->setRange(0, static_cast<int>(std::min<std::size_t>(search.Size(), INT32_MAX)));
-    pbProgress->setValue(0);
-    pbProgress->setTextVisible(false);
 
     TSearchLayout layout(this);
     layout.AddTextRow(QStringLiteral("Text to find:"), eText);
     layout.AddGroup(QStringLiteral(" Direction "), {rbForward, rbBackward});
     layout.AddGroup(QStringLiteral(" Options "), {cbCaseSensitive, cbHexValues});
     layout.AddGroup(QStringLiteral(" Origin "), {rbFromCursor, rbEntireScope});
-    layout.Finish(pbProgress);
+    layout.Finish(pbProgress, search.Size());
     bOK = layout.OK;
     bCancel = layout.Cancel;
 

@@ -38,8 +38,8 @@ public:
     explicit TSearchLayout(QDialog* dialog);
     void AddTextRow(const QString& caption, QLineEdit* edit);
     void AddGroup(const QString& caption, std::initializer_list<QWidget*> items);
-    // Places the progress bar and the buttons; OK is the default button.
-    void Finish(QProgressBar* progress);
+    // Places the progress bar over `size` offsets and the buttons; OK is the default button.
+    void Finish(QProgressBar* progress, std::size_t size);
 
     QPushButton* OK = nullptr;
     QPushButton* Cancel = nullptr;
