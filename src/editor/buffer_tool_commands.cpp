@@ -100,6 +100,22 @@ void CBufferToolCommands::status(const QString& text) {
     }
 }
 
+void CBufferToolCommands::runWorker(QThread& worker, Progress* progress, const QString& text) {
+    if (host_.RunWorker) {
+        host_.RunWorker(worker, progress, text);
+    } else {
+        RunWorker(worker); // no window: the event loop runs until the worker ends
+    }
+}
+
+void CBufferToolCommands::showDifference(const std::optional<std::uint64_t>& hit) {
+    if (hit && host_.GoToAddress) {
+        host_.GoToAddress(*hit);
+    } else if (!hit && host_.Warn) {
+        host_.Warn(QStringLiteral("No more differences found."));
+    }
+}
+
 void CBufferToolCommands::refresh() {
     if (host_.Refresh) {
         host_.Refresh();
@@ -133,11 +149,7 @@ bool CBufferToolCommands::runFill(const ShownBuffer& shown, int memory, std::uin
     request.Clear = clear;
     Progress progress;
     TFillThread worker(project_, executor_, request, &progress);
-    if (host_.RunWorker) {
-        host_.RunWorker(worker, &progress, busyText);
-    } else {
-        RunWorker(worker);
-    }
+    runWorker(worker, &progress, busyText);
     if (checksum != nullptr) {
         *checksum = worker.Checksum();
     }
@@ -297,11 +309,7 @@ void CBufferToolCommands::ChecksumFieldClick() {
         shown->DataSet->MemStart[static_cast<std::size_t>(shown->Memory)]);
     TChecksumThread worker(executor_, *shown->DataSet, shown->Memory, start, shown->Size, false,
                            &progress);
-    if (host_.RunWorker) {
-        host_.RunWorker(worker, &progress, QStringLiteral("Calculating checksum..."));
-    } else {
-        RunWorker(worker);
-    }
+    runWorker(worker, &progress, QStringLiteral("Calculating checksum..."));
     refresh();
 }
 
@@ -316,11 +324,7 @@ ChecksumValues CBufferToolCommands::Calculate(std::uint32_t from, std::uint32_t 
         shown->DataSet->MemStart[static_cast<std::size_t>(shown->Memory)]);
     TChecksumThread worker(executor_, *shown->DataSet, shown->Memory, start + from, to - from + 1,
                            true, &progress);
-    if (host_.RunWorker) {
-        host_.RunWorker(worker, &progress, QStringLiteral("Calculating..."));
-    } else {
-        RunWorker(worker);
-    }
+    runWorker(worker, &progress, QStringLiteral("Calculating..."));
     return worker.Results();
 }
 
@@ -369,11 +373,7 @@ void CBufferToolCommands::FindNextDifference() {
     }
     const std::optional<std::uint64_t> hit =
         editor::findNextDifference(*shown->DataSet, *target, shown->Memory, shown->State->Cursor);
-    if (hit && host_.GoToAddress) {
-        host_.GoToAddress(*hit);
-    } else if (!hit && host_.Warn) {
-        host_.Warn(QStringLiteral("No more differences found."));
-    }
+    showDifference(hit);
 }
 
 void CBufferToolCommands::FindPreviousDifference() {
@@ -387,11 +387,7 @@ void CBufferToolCommands::FindPreviousDifference() {
     const std::optional<std::uint64_t> hit =
         findPreviousDifference(readerOf(*shown->DataSet, shown->Memory),
                                readerOf(*target, shown->Memory), shown->State->Cursor, size);
-    if (hit && host_.GoToAddress) {
-        host_.GoToAddress(*hit);
-    } else if (!hit && host_.Warn) {
-        host_.Warn(QStringLiteral("No more differences found."));
-    }
+    showDifference(hit);
 }
 
 CBufferSearch::CBufferSearch(CDataSet& dataSet, int memory, int mode)

@@ -127,6 +127,8 @@ private:
     bool runFill(const ShownBuffer& shown, int memory, std::uint32_t first, std::uint32_t length,
                  std::uint32_t value, int kind, bool clear, const QString& busyText,
                  std::optional<std::uint32_t>* checksum = nullptr);
+    void runWorker(QThread& worker, Progress* progress, const QString& text);
+    void showDifference(const std::optional<std::uint64_t>& hit);
     void logHeader(int device);
     void log(LogKind kind, const QString& text);
     void status(const QString& text);

@@ -592,6 +592,48 @@ TEST_F(ToolsTest, ChecksumFieldShowsRefreshAfterAnEditAndRecomputesOnClick) {
     EXPECT_EQ(Log().count("Buffer checksum"), 0); // the click logs nothing
 }
 
+// What the buffer view offers the tools: its popup's requests, its cursor move and its repaint.
+class FakeBufferView : public QObject {
+    Q_OBJECT
+public:
+    void GoToAddress(std::uint64_t address) { Went.push_back(address); }
+    void RefreshPage(bool force) { Repaints += force ? 1 : 0; }
+    std::vector<std::uint64_t> Went;
+    int Repaints = 0;
+
+signals:
+    void fillRequested();
+    void clearRequested();
+    void swapRequested(int kind);
+    void findRequested();
+    void replaceRequested();
+    void goToAddressRequested();
+    void compareMenuShowing(QMenu* menu);
+    void checksumCalculatorRequested();
+};
+
+TEST_F(ToolsTest, AnAttachedViewDrivesTheToolsAndReceivesTheirMoves) {
+    AddDevice(0x100);
+    ASSERT_FALSE(window.Project().AddDataSet(0, SwapInit::ResetAndFill).empty());
+    FakeBufferView view;
+    tools->AttachView(&view);
+    Put(0, {0x12, 0x34});
+    answers.Key(Qt::Key_Y);
+    emit view.swapRequested(2); // "Nibbles"
+    EXPECT_EQ(LastSeen(), "Nibbles of bytes in buffer will be swapped.\nAre you sure?");
+    EXPECT_EQ(Get(0, 2), (std::vector<std::uint8_t>{0x21, 0x43}));
+    EXPECT_GT(view.Repaints, 0);
+
+    // The run at the cursor is skipped; the next difference goes to the view.
+    Put(0x40, {0x00});
+    QMenu menu;
+    emit view.compareMenuShowing(&menu);
+    menu.actions().back()->trigger(); // the other data set
+    emit view.compareMenuShowing(&menu);
+    menu.actions()[0]->trigger(); // "Find next difference"
+    EXPECT_EQ(view.Went, std::vector<std::uint64_t>{0x40});
+}
+
 TEST_F(ToolsTest, FillWithoutADeviceAsksForOne) {
     answers.Key(Qt::Key_Return);
     tools->miFillBufferClick();
@@ -600,3 +642,5 @@ TEST_F(ToolsTest, FillWithoutADeviceAsksForOne) {
 
 } // namespace
 } // namespace zelmo
+
+#include "tool_dialogs_test.moc"
