@@ -45,6 +45,14 @@
 #include <QApplication>
 #include <QAction>
 #include <QComboBox>
+#include "editor/buffer_tool_commands.h"
+#include "editor/ui/checksum_dialog.h"
+#include "editor/ui/fill_dialog.h"
+#include "editor/ui/goto_dialog.h"
+#include "editor/ui/replace_dialog.h"
+#include "editor/ui/search_dialog.h"
+
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -396,6 +404,49 @@ void SaveBufferScenes(zelmo::TfMain& fMain) {
     }
 }
 
+// The buffer tool dialogs, over a data set of their own (the project may have no device).
+void ToolsFillScene(QWidget* parent) {
+    zelmo::editor::TfFillBuff fill({.Size = 0x20000, .Range = {0x100, 0x1FF}, .Mode = 1}, parent);
+    SaveDialog(&fill, QStringLiteral("tools_fill"));
+}
+
+void ToolsSearchScene(QWidget* parent, zelmo::editor::CBufferSearch& search) {
+    zelmo::editor::TfSearch find(search, {}, parent);
+    find.cbHexValues->setChecked(true);
+    find.cbCaseSensitive->setEnabled(false);
+    find.eText->setText(QStringLiteral("55AA"));
+    SaveDialog(&find, QStringLiteral("tools_find"));
+}
+
+void ToolsReplaceScene(QWidget* parent, zelmo::editor::CBufferSearch& search) {
+    zelmo::editor::TfReplace replace(search, {}, parent);
+    replace.eFind->setText(QStringLiteral("Serial"));
+    replace.eReplace->setText(QStringLiteral("SERIAL"));
+    replace.cbReplaceAll->setChecked(true);
+    SaveDialog(&replace, QStringLiteral("tools_replace"));
+}
+
+void ToolsGoToScene(QWidget* parent) {
+    zelmo::editor::TfGoToAddress goTo({.Mode = 1, .Cursor = 0, .Size = 0x20000, .GoToAddress = {}},
+                                      parent);
+    goTo.eHex->setText(QStringLiteral("1F00"));
+    goTo.eDec->setText(QStringLiteral("7936"));
+    SaveDialog(&goTo, QStringLiteral("tools_goto"));
+}
+
+void ToolsChecksumScene(QWidget* parent) {
+    const auto calculate = [](std::uint32_t, std::uint32_t) {
+        zelmo::editor::ChecksumCalculator calc;
+        const char digits[] = "123456789";
+        calc.update({reinterpret_cast<const std::uint8_t*>(digits), 9});
+        return calc.result();
+    };
+    zelmo::editor::TfChecksum checksum({.Size = 9, .Range = {0, 8}, .Calculate = calculate},
+                                       parent);
+    checksum.bCalculateClick();
+    SaveDialog(&checksum, QStringLiteral("tools_checksum"));
+}
+
 } // namespace
 
 // Scenes of the serialization dialog, the adapter creator and the pin contact check views.
@@ -552,6 +603,15 @@ int main(int argc, char** argv) {
     emptyProject();
     OperationTabScenes(fMain);
     tools::All(&fMain);
+    {
+        zelmo::CDataSet empty;
+        zelmo::editor::CBufferSearch search(empty, 0, 1);
+        ToolsFillScene(&fMain);
+        ToolsSearchScene(&fMain, search);
+        ToolsReplaceScene(&fMain, search);
+        ToolsGoToScene(&fMain);
+        ToolsChecksumScene(&fMain);
+    }
     fMain.Shutdown();
     return failures == 0 ? 0 : 1;
 }

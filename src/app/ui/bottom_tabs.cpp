@@ -66,7 +66,8 @@ TBottomTabs::TBottomTabs(TMainCommands& commands, QWidget* parent) : QWidget(par
     bufferHeader->addWidget(new QLabel(tr("File:")));
     bufferHeader->addWidget(lFileName, 1);
     bufferHeader->addSpacing(12);
-    bufferHeader->addWidget(new QLabel(tr("Checksum:")));
+    lChecksumLabel = new QLabel(tr("Checksum:"));
+    bufferHeader->addWidget(lChecksumLabel);
     bufferHeader->addWidget(lChecksum);
     auto* buffers = new QWidget;
     auto* bufferLayout = new QVBoxLayout(buffers);

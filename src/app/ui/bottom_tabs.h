@@ -39,6 +39,7 @@ public:
     QStackedWidget* pages = nullptr;
     TLogView* reLog = nullptr;
     QLabel* lFileName = nullptr;
+    QLabel* lChecksumLabel = nullptr;
     QLabel* lChecksum = nullptr;
     QLabel* lGlobalGood = nullptr;
     QLabel* lGlobalBad = nullptr;

@@ -28,6 +28,8 @@
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "editor/ui/buffer_install.h"
+#include "editor/ui/buffer_tools_commands.h"
+#include "editor/ui/buffer_view.h"
 #include "persistence/settings_document.h"
 #include "project/ui/project_ui.h"
 #include "project/device_descriptor.h"
@@ -103,6 +105,12 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     new TAdapterMenu(*this);
     new TPinCheckSwitch(*this);
     InstallBufferViews(*this);
+    // The buffer tools serve the view's popup and move its cursor.
+    if (auto* view = findChild<editor::TBufferView*>()) {
+        editor::InstallBufferTools(*this)->AttachView(view);
+    } else {
+        editor::InstallBufferTools(*this);
+    }
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
