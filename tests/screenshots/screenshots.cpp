@@ -6,11 +6,13 @@
 //   zelmo2-screenshots APPDIR OUTDIR
 
 #include "app/configuration.h"
+#include "app/device_preparation.h"
 #include "app/main_setup_model.h"
 #include "app/release.h"
 #include "app/ui/about_box.h"
 #include "app/ui/busy_window.h"
 #include "app/ui/help_viewer.h"
+#include "app/ui/main_commands.h"
 #include "app/ui/main_setup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/message_dialog.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTabWidget>
@@ -132,6 +135,35 @@ int main(int argc, char** argv) {
         help.ShowHelp(QStringLiteral("manual_en"));
         Save(&help, QStringLiteral("help_viewer"));
         help.hide();
+    }
+    {
+        // The card entries of New, Open and Save, then the log after identifying the card and
+        // saving a one-device project to it and reading it back.
+        zelmo::TMainCommands& c = fMain.Commands();
+        const std::pair<QMenu*, const char*> menus[] = {
+            {c.pmNew, "card_menu_new"}, {c.pmOpen, "card_menu_open"}, {c.pmSave, "card_menu_save"}};
+        for (const auto& [menu, name] : menus) {
+            menu->popup(fMain.mapToGlobal(QPoint(240, 90)));
+            Save(menu, QString::fromLatin1(name));
+            menu->hide();
+        }
+        DeviceDescriptor d{};
+        char vendor[5] = "ATM", name[25] = "AT28C64B", package[10] = "DIP28";
+        const HardwareEntryPoints& api = fMain.Session().Api();
+        if (api.ZmSearchDev != nullptr && api.ZmSearchDev(vendor, name, package, &d)) {
+            fMain.Project().AddCompleteDevice(d, [&](zelmo::CDevice& device) {
+                const zelmo::PreparedDevice prepared =
+                    zelmo::PrepareCatalogueDevice(api, appDir, d);
+                zelmo::ApplyPreparation(device, prepared);
+                return prepared.ok;
+            });
+            fMain.RefreshAll();
+        }
+        c.miIdentifyCard->trigger();
+        c.miSaveToCard->trigger();
+        c.miReadFromCard->trigger();
+        Save(&fMain, QStringLiteral("card_results"));
+        fMain.Project().CloseAll(true);
     }
     fMain.Shutdown();
     return failures == 0 ? 0 : 1;

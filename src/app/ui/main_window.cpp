@@ -23,7 +23,9 @@
 #include "controls/ui/hover_label.h"
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
+#include "operations/controller_run.h"
 #include "persistence/settings_document.h"
+#include "persistence/ui/card_menus.h"
 #include "project/device_descriptor.h"
 
 #include <QAction>
@@ -92,6 +94,8 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     BuildLayout();
     ConnectCommands();
     RegisterRefreshes();
+    cardMenus_ = new TCardMenus(*this);
+    controller_ = std::make_unique<controller::CControllerServer>(*this);
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
@@ -568,6 +572,39 @@ void TfMain::Initialize() {
         setWindowTitle(windowTitle() + QStringLiteral(" - DEBUG"));
     }
     startupMs_ = startupClock_.elapsed();
+    cardMenus_->Refresh();
+    // Without the socket the application still runs; only the controller cannot reach it.
+    controller_->Listen();
+}
+
+bool TfMain::ControllerOpen(const QString& path) {
+    return projectOpen_ && projectOpen_(path);
+}
+
+std::optional<std::int32_t> TfMain::ControllerRun(int device, controller::ControllerTab tab) {
+    if (!controller::PrepareControllerRun(project_, device, tab)) {
+        return controller::kAnswerFailed;
+    }
+    RefreshAll();
+    if (controllerRun_) {
+        return controllerRun_();
+    }
+    return programmers_.empty() ? controller::kAnswerDemoMode : controller::kAnswerFailed;
+}
+
+bool TfMain::ControllerMayClose() {
+    const Result check = CloseCheck(project_);
+    if (!check.ok) {
+        // After the answer has gone: the controller does not wait for the user.
+        QTimer::singleShot(
+            0, this, [this, text = check.message] { ShowMessageDialog(miWarning, mbOk, text); });
+    }
+    return check.ok;
+}
+
+void TfMain::ControllerClose() {
+    Shutdown();
+    close();
 }
 
 QString TfMain::ModeText() const {

@@ -12,12 +12,15 @@
 #include "app/refresh_plan.h"
 #include "app/release.h"
 #include "app/startup_session.h"
+#include "operations/controller_server.h"
 #include "project/project.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -26,6 +29,7 @@ namespace zelmo {
 
 class CMyIni;
 class TBottomTabs;
+class TCardMenus;
 class TDeviceBar;
 class TfBusy;
 class TfHelp;
@@ -35,7 +39,7 @@ class TOperationArea;
 class TProjectBar;
 class TStatusStrip;
 
-class TfMain : public QMainWindow {
+class TfMain : public QMainWindow, public controller::ControllerHost {
     Q_OBJECT
 public:
     // `appDir` is the application directory (empty: the executable's folder).
@@ -103,6 +107,24 @@ public:
     const CStartupSession& Session() const { return session_; }
     // Set once a start-up step decided that the application must close.
     bool InitFailed() const { return initFailed_; }
+
+    // The command-line controller: listens once start-up is done. The end step of a run
+    // answers through Controller().RunEnded.
+    controller::CControllerServer& Controller() { return *controller_; }
+    // What a controller's requests call: opening a project file (true when it opened), and
+    // Run without a sender (an answer when nothing started). Without them an open request is
+    // answered 1, and a run request 100 in demo mode, else 1.
+    void SetProjectOpen(std::function<bool(const QString& path)> open) {
+        projectOpen_ = std::move(open);
+    }
+    void SetControllerRun(std::function<std::optional<std::int32_t>()> run) {
+        controllerRun_ = std::move(run);
+    }
+    // ControllerHost.
+    bool ControllerOpen(const QString& path) override;
+    std::optional<std::int32_t> ControllerRun(int device, controller::ControllerTab tab) override;
+    bool ControllerMayClose() override;
+    void ControllerClose() override;
 
     // Command handlers.
     void miOptionsClick();
@@ -172,6 +194,10 @@ private:
     bool initFailed_ = false;
     bool shutDown_ = false;
     CStartupSession session_;
+    std::unique_ptr<controller::CControllerServer> controller_;
+    std::function<bool(const QString&)> projectOpen_;
+    std::function<std::optional<std::int32_t>()> controllerRun_;
+    TCardMenus* cardMenus_ = nullptr;
 };
 
 } // namespace zelmo
