@@ -23,8 +23,10 @@
  *   failed _ZmOpen, whose messages are kept under the port and under that position).
  * - The data-set storage of _ZmInitLib is a ZmDataSetStorage record: the swap file descriptor
  *   and the position and size of memories A to D and area E inside it.
- * - The memory A file entry and the log view of _ZmInitLib and the window of _ZmDeviceSetup are
- *   opaque pointers the library passes through or ignores; they may be null.
+ * - The memory A file entry of _ZmInitLib points to a ZmFileEntry (null when no file is
+ *   assigned); a record whose Size is not sizeof(ZmFileEntry) counts as no file. The log view
+ *   of _ZmInitLib and the window of _ZmDeviceSetup are opaque pointers the library passes
+ *   through or ignores; they may be null.
  * - Card access (_ZmReadCard/_ZmWriteCard): P | ZM_CARD_OPEN with sector 0, count 0 and a null
  *   buffer opens access, P | ZM_CARD_CLOSE closes it.
  * - _ZmAdapterGetSocket: the command's high half is ZM_SOCKET_START, 0 (poll) or ZM_SOCKET_STOP;
@@ -98,7 +100,12 @@ enum {
     ZM_STATUS_OK = 0,
     ZM_STATUS_PIN_CHECK = 0x100,
     ZM_STATUS_CANCELLED = 0x800,
-    ZM_STATUS_NOT_PREPARED = 0x4000 /* _ZmProcessOps without a prepared device */
+    /* A pin check asked of a device that cannot check its pins: nothing was tested, so this is
+     * neither success nor a contact failure. */
+    ZM_STATUS_UNSUPPORTED = 0x1000,
+    /* _ZmProcessOps without a prepared device, and every call made out of the order
+     * _ZmInitLib, _ZmMakeCode, _ZmRunCode, _ZmProcessOps. */
+    ZM_STATUS_NOT_PREPARED = 0x4000
 };
 
 /* ZmMessage.Class */
@@ -186,6 +193,17 @@ typedef struct ZmDataSetStorage {
     uint64_t MemSize[5];
 } ZmDataSetStorage;
 
+/* The file assigned to memory A, as _ZmInitLib reads it: devices programmed from a file (the
+ * JTAG kind, whose design comes as a JEDEC, POF or ispVME file) read the file themselves. The
+ * path stays valid until _ZmInitLib returns; a library that needs it later keeps a copy. */
+typedef struct ZmFileEntry {
+    uint32_t Size; /* sizeof(ZmFileEntry) */
+    uint8_t Type;  /* format index: 0 Binary, 1 Intel HEX, 2 Motorola S-record, 3 TI-txt, 4 POF,
+                      5 Jedec, 6 ispVME */
+    uint8_t Reserved[3];
+    const char16_t* Path; /* full path, NUL-terminated */
+} ZmFileEntry;
+
 #pragma pack(pop)
 
 ZELMO_STATIC_ASSERT(sizeof(ProgrammerInfo) == 80, "ProgrammerInfo is 80 bytes");
@@ -236,6 +254,11 @@ ZELMO_STATIC_ASSERT(sizeof(ZmSocketState) == 49, "socket state is 49 bytes");
 ZELMO_STATIC_ASSERT(offsetof(ZmSocketState, Key) == 48, "Key");
 
 ZELMO_STATIC_ASSERT(sizeof(ZmDataSetStorage) == 88, "ZmDataSetStorage");
+ZELMO_STATIC_ASSERT(sizeof(ZmFileEntry) == 8 + sizeof(void*), "ZmFileEntry");
+ZELMO_STATIC_ASSERT(offsetof(ZmFileEntry, Size) == 0, "Size");
+ZELMO_STATIC_ASSERT(offsetof(ZmFileEntry, Type) == 4, "Type");
+ZELMO_STATIC_ASSERT(offsetof(ZmFileEntry, Reserved) == 5, "Reserved");
+ZELMO_STATIC_ASSERT(offsetof(ZmFileEntry, Path) == 8, "Path");
 ZELMO_STATIC_ASSERT(offsetof(ZmDataSetStorage, SwapFile) == 0, "SwapFile");
 ZELMO_STATIC_ASSERT(offsetof(ZmDataSetStorage, MemStart) == 8, "MemStart");
 ZELMO_STATIC_ASSERT(offsetof(ZmDataSetStorage, MemSize) == 48, "MemSize");

@@ -105,7 +105,9 @@ bool TProject::TakeSwapFiles(const QString& projectFile, const QString& configFi
         LastError = QStringLiteral("No option or swap files in '%1'.").arg(folder);
         return false;
     }
-    const std::filesystem::path swapDir = LocalPath(WithTrailingSlash(SwapPath));
+    // SwapFolder, not SwapPath: an empty SwapPath stands for the temporary folder, never for
+    // the current directory.
+    const std::filesystem::path swapDir = LocalPath(SwapFolder());
     const auto copy = [this](const std::filesystem::path& from, const std::filesystem::path& to) {
         if (copyFile(from, to)) {
             return true;

@@ -128,3 +128,18 @@ TEST_F(ProjectCopyTest, StoringIntoTheSwapDirectoryKeepsTheOpenFiles) {
     EXPECT_EQ(readFile(swapFile(dataSet))[0], '\x66'); // still the file on disk
     std::filesystem::remove(folder + ".zlp");
 }
+
+TEST_F(ProjectCopyTest, TakeWithoutSwapPathCopiesIntoTheTemporaryFolder) {
+    const std::filesystem::path projectFile = other / "T.zlp";
+    ASSERT_TRUE(project.StoreSwapFiles(qpath(projectFile), qpath(config)));
+    const std::string optName =
+        std::filesystem::path(project.Devices[0]->OptPath.toStdString()).filename().string();
+    project.CloseAll(true);
+    project.SetSwapPath(QString()); // the system's temporary folder
+    ASSERT_TRUE(project.TakeSwapFiles(qpath(projectFile), qpath(config)));
+    const std::filesystem::path temp = project.SwapFolder().toStdString();
+    EXPECT_EQ(temp, std::filesystem::canonical(std::getenv("TMPDIR")).string() + "/");
+    EXPECT_TRUE(std::filesystem::exists(temp / optName));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / optName));
+    std::filesystem::remove(temp / optName);
+}
