@@ -3,6 +3,7 @@
 // the status message and the error box.
 
 #include "app/device_preparation.h"
+#include "app/ui/busy_window.h"
 #include "app/ui/log_view.h"
 #include "app/ui/main_commands.h"
 #include "app/ui/main_window.h"
