@@ -24,6 +24,7 @@
 #include "controls/ui/picture_button.h"
 #include "controls/ui/pictures.h"
 #include "operations/controller_run.h"
+#include "operations/execution/operations.h"
 #include "persistence/settings_document.h"
 #include "persistence/ui/card_menus.h"
 #include "project/device_descriptor.h"
@@ -581,15 +582,21 @@ bool TfMain::ControllerOpen(const QString& path) {
     return projectOpen_ && projectOpen_(path);
 }
 
+void TfMain::UseRunControl(COperations& operations) {
+    runControl_ = &operations;
+    connect(&operations, &COperations::OperationCompleted, this,
+            [this](int number, int code) { controller_->RunEnded(number - 1, code); });
+}
+
 std::optional<std::int32_t> TfMain::ControllerRun(int device, controller::ControllerTab tab) {
     if (!controller::PrepareControllerRun(project_, device, tab)) {
         return controller::kAnswerFailed;
     }
     RefreshAll();
-    if (controllerRun_) {
-        return controllerRun_();
+    if (runControl_ == nullptr) {
+        return programmers_.empty() ? controller::kAnswerDemoMode : controller::kAnswerFailed;
     }
-    return programmers_.empty() ? controller::kAnswerDemoMode : controller::kAnswerFailed;
+    return controller::AnswerAfterRun(runControl_->Run(false), runControl_->Demo());
 }
 
 bool TfMain::ControllerMayClose() {

@@ -28,6 +28,7 @@ class QTimer;
 namespace zelmo {
 
 class CMyIni;
+class COperations;
 class TBottomTabs;
 class TCardMenus;
 class TDeviceBar;
@@ -108,18 +109,17 @@ public:
     // Set once a start-up step decided that the application must close.
     bool InitFailed() const { return initFailed_; }
 
-    // The command-line controller: listens once start-up is done. The end step of a run
-    // answers through Controller().RunEnded.
+    // The command-line controller: listens once start-up is done.
     controller::CControllerServer& Controller() { return *controller_; }
-    // What a controller's requests call: opening a project file (true when it opened), and
-    // Run without a sender (an answer when nothing started). Without them an open request is
-    // answered 1, and a run request 100 in demo mode, else 1.
+    // What a controller's open request calls: opens the project file, true when it opened.
+    // Without it an open request is answered 1.
     void SetProjectOpen(std::function<bool(const QString& path)> open) {
         projectOpen_ = std::move(open);
     }
-    void SetControllerRun(std::function<std::optional<std::int32_t>()> run) {
-        controllerRun_ = std::move(run);
-    }
+    // The run control behind a controller's run request: Run starts without a sender and every
+    // operation's completion code is answered to the controller. Without it a run request is
+    // answered 100 in demo mode, else 1.
+    void UseRunControl(COperations& operations);
     // ControllerHost.
     bool ControllerOpen(const QString& path) override;
     std::optional<std::int32_t> ControllerRun(int device, controller::ControllerTab tab) override;
@@ -196,7 +196,7 @@ private:
     CStartupSession session_;
     std::unique_ptr<controller::CControllerServer> controller_;
     std::function<bool(const QString&)> projectOpen_;
-    std::function<std::optional<std::int32_t>()> controllerRun_;
+    COperations* runControl_ = nullptr;
     TCardMenus* cardMenus_ = nullptr;
 };
 

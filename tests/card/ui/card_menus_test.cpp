@@ -2,26 +2,19 @@
 // programmers: captions and enabled states, and the commands with the busy window, the log,
 // the status message and the error box.
 
-#include "app/device_preparation.h"
 #include "app/ui/busy_window.h"
-#include "app/ui/log_view.h"
 #include "app/ui/main_commands.h"
-#include "app/ui/main_window.h"
-#include "common/temp_dir.h"
-#include "project/device_descriptor.h"
+#include "common/started_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace zelmo {
 namespace {
-
-const BuildDayBytes kDay{73, 18, 2, 16};
 
 // Answers every error box that opens (the busy window, also modal, is left to its worker) with
 // OK and keeps what it said.
@@ -44,48 +37,23 @@ private:
     QTimer timer_;
 };
 
-class CardMenusTest : public testing::Test {
-protected:
-    CardMenusTest() {
-        ::setenv("ZELMO_SIM_STATE", (home / "state").c_str(), 1);
-        ::setenv("ZELMO_SIM_CONFIG", (home / "simulator.ini").c_str(), 1);
-    }
-    ~CardMenusTest() override {
-        if (window) {
-            window->Project().CloseAll(true);
-            window->Shutdown();
+// The information text of every showing of the busy window.
+class BusyShowings : public QObject {
+public:
+    explicit BusyShowings(TfBusy& busy) : busy_(busy) { busy.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            seen << busy_.Info();
         }
+        return false;
     }
-    TfMain& Start(const std::string& ini) {
-        EXPECT_TRUE(test::writeFile(home / "simulator.ini", ini));
-        window = std::make_unique<TfMain>(kDay, CommandLine{},
-                                          QString::fromLocal8Bit(qgetenv("ZELMO_BIN_DIR")));
-        window->Project().SetSwapPath(QString::fromStdString((home / "swap").string()));
-        window->show();
-        window->Initialize();
-        return *window;
-    }
-    void AddDevice(const char* vendor, const char* name, const char* package) {
-        DeviceDescriptor d{};
-        char v[5] = {}, n[25] = {}, p[10] = {};
-        SetFieldText(v, vendor);
-        SetFieldText(n, name);
-        SetFieldText(p, package);
-        const HardwareEntryPoints& api = window->Session().Api();
-        ASSERT_TRUE(api.ZmSearchDev(v, n, p, &d));
-        const AddDeviceResult added = window->Project().AddCompleteDevice(d, [&](CDevice& device) {
-            const PreparedDevice prepared = PrepareCatalogueDevice(api, window->AppDir(), d);
-            ApplyPreparation(device, prepared);
-            return prepared.ok;
-        });
-        ASSERT_GE(added.Slot, 0);
-        window->RefreshAll();
-    }
-    QStringList LogLines() const { return window->LogView()->Text().split(u'\n'); }
+    QStringList seen;
 
-    test::TempDir home;
-    std::unique_ptr<TfMain> window;
+private:
+    TfBusy& busy_;
 };
+
+using CardMenusTest = test::StartedWindowTest;
 
 TEST_F(CardMenusTest, EntriesFollowTheProgrammersAndGangMode) {
     TfMain& w = Start("[simulator]\nprogrammers = 3\n");
@@ -105,7 +73,7 @@ TEST_F(CardMenusTest, EntriesFollowTheProgrammersAndGangMode) {
     }
     // A running device keeps every card command away except identification's own rule.
     w.Project().GangMode = 1;
-    AddDevice("ATM", "AT28C16", "DIP24");
+    AddCatalogueDevice("ATM", "AT28C16", "DIP24");
     w.Project().Devices[0]->Busy = 1;
     w.RefreshAll();
     EXPECT_FALSE(c.miSaveToCard->isEnabled());
@@ -116,7 +84,8 @@ TEST_F(CardMenusTest, EntriesFollowTheProgrammersAndGangMode) {
 
 TEST_F(CardMenusTest, SaveAndReadRunUnderTheBusyWindowAndReport) {
     TfMain& w = Start("[simulator]\nprogrammers = 1\n");
-    AddDevice("ATM", "AT28C16", "DIP24");
+    AddCatalogueDevice("ATM", "AT28C16", "DIP24");
+    BusyShowings busy(w.Busy());
     w.Commands().miIdentifyCard->trigger();
     w.Commands().miSaveToCard->trigger();
     EXPECT_EQ(w.StatusMessage(), "Project saved.");
@@ -129,12 +98,13 @@ TEST_F(CardMenusTest, SaveAndReadRunUnderTheBusyWindowAndReport) {
           "  Device restored: 01: AT28C16 / DIP24."}) {
         EXPECT_TRUE(log.contains(line)) << line << "\n" << log.join('\n').toStdString();
     }
-    EXPECT_TRUE(w.Busy().Info().isEmpty()) << "the busy window was closed by its worker";
+    EXPECT_EQ(busy.seen, (QStringList{"Writing CF card.", "Reading project from card..."}));
+    EXPECT_FALSE(w.Busy().isVisible()) << "the busy window was closed by its worker";
 }
 
 TEST_F(CardMenusTest, AFailedWriteShowsTheErrorBox) {
     TfMain& w = Start("[simulator]\nprogrammers = 1\nfail = card_write\n");
-    AddDevice("ATM", "AT28C16", "DIP24");
+    AddCatalogueDevice("ATM", "AT28C16", "DIP24");
     ErrorBoxes boxes;
     w.Commands().miSaveToCard->trigger();
     EXPECT_EQ(boxes.seen, QStringList{"Error: Could not save project."});

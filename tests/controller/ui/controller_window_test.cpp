@@ -1,9 +1,10 @@
 // The main window as the host of the command-line controller: zelmo2-cli open, run and close
-// against the window after its real start-up in demo mode.
+// against the window after its real start-up, with the operations' run control behind Run and
+// the simulated programmers (or none, in demo mode) behind that.
 
-#include "app/close_check.h"
-#include "app/ui/main_window.h"
-#include "common/temp_dir.h"
+#include "common/started_window.h"
+#include "operations/execution/operations.h"
+#include "project/executor.h"
 #include "project/project_fixture.h"
 
 #include <QApplication>
@@ -12,85 +13,133 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <functional>
+#include <memory>
 
 namespace zelmo {
 namespace {
 
-const BuildDayBytes kDay{73, 18, 2, 16};
+// The simulator as fast as it goes.
+const char kFastSimulator[] = "speed = 64M\noverhead_ms = 0\nprepare_ms = 0\ntrigger_ms = 0\n";
 
-class ControllerWindowTest : public testing::Test {
+class ControllerWindowTest : public test::StartedWindowTest {
 protected:
-    ControllerWindowTest() {
-        ::setenv("ZELMO_SIM_STATE", (home / "state").c_str(), 1);
-        ::setenv("ZELMO_SIM_CONFIG", (home / "simulator.ini").c_str(), 1);
-        EXPECT_TRUE(test::writeFile(home / "simulator.ini", "[simulator]\nprogrammers = 0\n"));
-        window.Project().SetSwapPath(QString::fromStdString((home / "swap").string()));
-        window.show();
-        window.Initialize();
-        for (int d = 0; d < 2; ++d) {
-            EXPECT_EQ(
-                window.Project().AddCompleteDevice(test::makeDescriptor({256, 0, 0, 0, 0})).Slot,
-                d);
+    ~ControllerWindowTest() override {
+        // The operation threads end before the window and its libraries go.
+        if (operations) {
+            operations->Shutdown();
         }
     }
-    ~ControllerWindowTest() override {
-        window.Project().CloseAll(true);
-        window.Shutdown();
+
+    // Starts the window and gives it the run control, set up from the start-up's outcome and
+    // logging into the window, as the window's operations are.
+    TfMain& StartWithRunControl(const std::string& simulatorIni) {
+        TfMain& w = Start(simulatorIni);
+        const CStartupSession& session = w.Session();
+        OperationHost host;
+        host.Log = [&w](LogKind kind, const QString& text) { w.AddLog(kind, text); };
+        operations = std::make_unique<COperations>(w.Project(), executor, host);
+        operations->SetHardware(
+            w.AppDir(), session.Started() ? &session.Api() : nullptr,
+            CProgrammers(session.Programmers(), session.Assignment(), session.GangCapable()),
+            &session.Remote());
+        w.UseRunControl(*operations);
+        QObject::connect(&w.Controller(), &controller::CControllerServer::answerSent,
+                         [this](const QString& name, std::int32_t code, bool) {
+                             answers << QStringLiteral("%1: %2").arg(name).arg(code);
+                         });
+        return w;
     }
 
-    // zelmo2-cli with the window's event loop running, so the window can answer.
-    int Cli(const QStringList& args) {
-        QProcess cli;
-        cli.start(QString::fromLocal8Bit(qgetenv("ZELMO_BIN_DIR")) + "/zelmo2-cli", args);
+    std::unique_ptr<QProcess> StartCli(const QStringList& args) {
+        auto cli = std::make_unique<QProcess>();
+        cli->start(QString::fromLocal8Bit(qgetenv("ZELMO_BIN_DIR")) + "/zelmo2-cli", args);
+        EXPECT_TRUE(cli->waitForStarted());
+        return cli;
+    }
+    // Lets the window answer until `done` holds; false after 30 s.
+    static bool RunEventsUntil(const std::function<bool()>& done) {
         QElapsedTimer clock;
         clock.start();
-        while (cli.state() != QProcess::NotRunning && clock.elapsed() < 30000) {
+        while (!done()) {
+            if (clock.elapsed() > 30000) {
+                return false;
+            }
             QApplication::processEvents(QEventLoop::AllEvents, 10);
-            cli.waitForFinished(10);
         }
+        return true;
+    }
+    // The exit status of zelmo2-cli, the window's event loop running meanwhile.
+    static int Finish(QProcess& cli) {
+        EXPECT_TRUE(RunEventsUntil([&] {
+            cli.waitForFinished(5);
+            return cli.state() == QProcess::NotRunning;
+        }));
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
         return cli.exitCode();
     }
+    int Cli(const QStringList& args) { return Finish(*StartCli(args)); }
 
-    test::TempDir home;
-    TfMain window{kDay, CommandLine{}, QString::fromLocal8Bit(qgetenv("ZELMO_BIN_DIR"))};
+    CMainThreadExecutor executor;
+    std::unique_ptr<COperations> operations;
+    QStringList answers; // "socket: code", as the window sent them
 };
 
-TEST_F(ControllerWindowTest, RunSelectsTheDeviceAndItsTabAndIsRefusedInDemoMode) {
+TEST_F(ControllerWindowTest, RunsAreAnsweredOnTheDevicesSocketWithTheirCompletionCode) {
+    TfMain& w = StartWithRunControl(std::string("[simulator]\nprogrammers = 1\n") + kFastSimulator);
+    for (int d = 0; d < 5; ++d) {
+        ASSERT_EQ(AddCatalogueDevice("ATM", "AT28C64B", "DIP28"), d);
+    }
+    const struct {
+        int device;
+        const char* tab;
+        int opTab; // OpTabsSelected
+        const char* socket;
+    } runs[] = {
+        {2, "program", 3, "Zelmo 2 CLI 2"},
+        {5, "read", 2, "Zelmo 2 CLI"},
+        {1, "erase", 1, "Zelmo 2 CLI 1"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.device);
+        answers.clear();
+        EXPECT_EQ(Cli({"run", "--device", QString::number(run.device), "--tab", run.tab}), 0);
+        EXPECT_EQ(answers, QStringList{QStringLiteral("%1: 0").arg(run.socket)});
+        EXPECT_EQ(w.Project().ActiveDevice, run.device - 1);
+        EXPECT_EQ(w.Project().Devices[run.device - 1]->OpTabsSelected, run.opTab);
+        EXPECT_EQ(w.Project().Devices[run.device - 1]->Busy, 0);
+    }
+    EXPECT_TRUE(LogLines().contains("  Operations done."));
+    // A device outside the project is refused before the run control sees it.
+    answers.clear();
+    EXPECT_EQ(Cli({"run", "--device", "6", "--tab", "program"}), 1);
+    EXPECT_EQ(answers, QStringList{"Zelmo 2 CLI: 1"});
+    EXPECT_EQ(w.Project().ActiveDevice, 0);
+}
+
+TEST_F(ControllerWindowTest, DemoModeRefusesTheRunWithItsOwnCode) {
+    TfMain& w = StartWithRunControl("[simulator]\nprogrammers = 0\n");
+    for (int d = 0; d < 2; ++d) {
+        ASSERT_EQ(w.Project().AddCompleteDevice(test::makeDescriptor({256, 0, 0, 0, 0})).Slot, d);
+    }
     EXPECT_EQ(Cli({"run", "--device", "2", "--tab", "read"}), 100);
-    EXPECT_EQ(window.Project().ActiveDevice, 1);
-    EXPECT_EQ(window.Project().Devices[1]->OpTabsSelected, 2);
-    // The operations' Run decides once it is there; a device outside the project never gets it.
-    int runs = 0;
-    window.SetControllerRun([&]() -> std::optional<std::int32_t> {
-        ++runs;
-        QTimer::singleShot(0, &window, [this] { window.Controller().RunEnded(0, 11); });
-        return std::nullopt;
-    });
-    EXPECT_EQ(Cli({"run", "--device", "1", "--tab", "erase"}), 11);
-    EXPECT_EQ(window.Project().Devices[0]->OpTabsSelected, 1);
-    EXPECT_EQ(Cli({"run", "--device", "3", "--tab", "program"}), 1);
-    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(answers, QStringList{"Zelmo 2 CLI 2: 100"});
+    EXPECT_EQ(w.Project().ActiveDevice, 1);
+    EXPECT_EQ(w.Project().Devices[1]->OpTabsSelected, 2);
+    EXPECT_EQ(w.Project().Devices[1]->StatusText, "Operation cancelled.");
+    EXPECT_TRUE(LogLines().contains("  Operation not available in demo mode."));
 }
 
-TEST_F(ControllerWindowTest, OpenGoesToTheProjectOpener) {
-    EXPECT_EQ(Cli({"open", "/nowhere/board.zlp"}), 1) << "no opener yet";
-    QStringList opened;
-    window.SetProjectOpen([&](const QString& path) {
-        opened << path;
-        return path.endsWith("good.zlp");
-    });
-    EXPECT_EQ(Cli({"open", "/p/good.zlp"}), 0);
-    EXPECT_EQ(Cli({"open", "/p/bad.zlp"}), 1);
-    EXPECT_EQ(opened, (QStringList{"/p/good.zlp", "/p/bad.zlp"}));
-}
-
-TEST_F(ControllerWindowTest, CloseDuringAnOperationIsRefusedAndTheWindowStays) {
-    window.Project().Devices[1]->Busy = 1;
-    // The refusal is shown after the answer; answer it so the test goes on.
-    QTimer dismiss;
+TEST_F(ControllerWindowTest, CloseDuringARunIsRefusedAndTheWindowStays) {
+    // A run that takes a while: the programmer takes the generated code for two seconds.
+    TfMain& w = StartWithRunControl("[simulator]\nprogrammers = 1\nspeed = 64M\n"
+                                    "overhead_ms = 0\nprepare_ms = 2000\n");
+    for (int d = 0; d < 2; ++d) {
+        ASSERT_EQ(AddCatalogueDevice("ATM", "AT28C64B", "DIP28"), d);
+    }
+    // The refusal is shown once the answer has gone; answer it so the test goes on.
     QStringList shown;
+    QTimer dismiss;
     QObject::connect(&dismiss, &QTimer::timeout, [&] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             shown << modal->windowTitle();
@@ -98,18 +147,33 @@ TEST_F(ControllerWindowTest, CloseDuringAnOperationIsRefusedAndTheWindowStays) {
         }
     });
     dismiss.start(5);
-    EXPECT_EQ(Cli({"close"}), 1);
-    QElapsedTimer clock;
-    clock.start();
-    while (shown.isEmpty() && clock.elapsed() < 5000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    EXPECT_EQ(shown, QStringList{"Warning"});
-    EXPECT_TRUE(window.isVisible());
 
-    window.Project().Devices[1]->Busy = 0;
+    const std::unique_ptr<QProcess> run = StartCli({"run", "--device", "1", "--tab", "program"});
+    ASSERT_TRUE(RunEventsUntil([&] { return w.Project().Devices[0]->Busy != 0; }));
+    // A second run finds the programmer busy: nothing starts, and it is answered at once.
+    EXPECT_EQ(Cli({"run", "--device", "2", "--tab", "program"}), 1);
+    EXPECT_EQ(w.Project().Devices[1]->Busy, 0);
+    EXPECT_EQ(Cli({"close"}), 1);
+    EXPECT_TRUE(RunEventsUntil([&] { return !shown.isEmpty(); }));
+    EXPECT_EQ(shown, QStringList{"Warning"});
+    EXPECT_TRUE(w.isVisible());
+
+    EXPECT_EQ(Finish(*run), 0) << "the run went on to its end";
     EXPECT_EQ(Cli({"close"}), 0);
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(ControllerWindowTest, OpenGoesToTheProjectOpener) {
+    TfMain& w = Start("[simulator]\nprogrammers = 0\n");
+    EXPECT_EQ(Cli({"open", "/nowhere/board.zlp"}), 1) << "no opener yet";
+    QStringList opened;
+    w.SetProjectOpen([&](const QString& path) {
+        opened << path;
+        return path.endsWith("good.zlp");
+    });
+    EXPECT_EQ(Cli({"open", "/p/good.zlp"}), 0);
+    EXPECT_EQ(Cli({"open", "/p/bad.zlp"}), 1);
+    EXPECT_EQ(opened, (QStringList{"/p/good.zlp", "/p/bad.zlp"}));
 }
 
 } // namespace
