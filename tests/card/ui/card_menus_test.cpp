@@ -71,7 +71,8 @@ TEST_F(CardMenusTest, EntriesFollowTheProgrammersAndGangMode) {
         EXPECT_EQ(c.miSaveToCard->text(), gang ? "Save to cards" : "Save to card");
         EXPECT_EQ(c.miSaveToCard->isEnabled(), gang);
     }
-    // A running device keeps every card command away except identification's own rule.
+    // A running device keeps every card command away, as it keeps the project commands of the
+    // same menus.
     w.Project().GangMode = 1;
     AddCatalogueDevice("ATM", "AT28C16", "DIP24");
     w.Project().Devices[0]->Busy = 1;
