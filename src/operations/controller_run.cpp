@@ -27,4 +27,11 @@ bool PrepareControllerRun(TProject& project, int device, ControllerTab tab) {
     return true;
 }
 
+std::optional<std::int32_t> AnswerAfterRun(int started, bool demo) {
+    if (started > 0 || demo) {
+        return std::nullopt;
+    }
+    return kAnswerFailed;
+}
+
 } // namespace zelmo::controller

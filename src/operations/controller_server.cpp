@@ -31,7 +31,7 @@ void CControllerServer::Handle(const ControllerRequest& request) {
     switch (request.Type) {
     case ControllerRequest::Open:
         Answer(QLatin1String(kAnswerSocket),
-               host_.OpenProject(request.Path) ? kAnswerSuccess : kAnswerFailed);
+               host_.ControllerOpen(request.Path) ? kAnswerSuccess : kAnswerFailed);
         break;
     case ControllerRequest::Run: {
         // A number outside the project's slots is refused here, so the host only ever sees
@@ -39,7 +39,7 @@ void CControllerServer::Handle(const ControllerRequest& request) {
         const int number = request.Device;
         std::optional<std::int32_t> answer = kAnswerFailed;
         if (number >= 1 && number <= kMaxDevices) {
-            answer = host_.Run(number - 1, request.Tab);
+            answer = host_.ControllerRun(number - 1, request.Tab);
         }
         if (answer) {
             Answer(AnswerSocketName(number), *answer);
@@ -47,9 +47,9 @@ void CControllerServer::Handle(const ControllerRequest& request) {
         break;
     }
     case ControllerRequest::Close:
-        if (host_.MayClose()) {
+        if (host_.ControllerMayClose()) {
             Answer(QLatin1String(kAnswerSocket), kAnswerSuccess);
-            host_.Close();
+            host_.ControllerClose();
         } else {
             Answer(QLatin1String(kAnswerSocket), kAnswerFailed);
         }

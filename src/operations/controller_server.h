@@ -22,17 +22,17 @@ public:
     virtual ~ControllerHost() = default;
 
     // Opens the project file; true when it is open.
-    virtual bool OpenProject(const QString& path) = 0;
+    virtual bool ControllerOpen(const QString& path) = 0;
     // Makes device `device` (0-based, below 16) the active device with `tab` selected and
     // starts Run without a sender: no confirmation, threads not interactive. Returns the answer
     // when no run started (kAnswerDemoMode in demo mode, kAnswerFailed when the device does
     // not exist or the run was refused); nothing when a run started, whose end step answers
     // through CControllerServer::RunEnded.
-    virtual std::optional<std::int32_t> Run(int device, ControllerTab tab) = 0;
+    virtual std::optional<std::int32_t> ControllerRun(int device, ControllerTab tab) = 0;
     // The close check (it shows its own refusal); true when the application may close.
-    virtual bool MayClose() = 0;
+    virtual bool ControllerMayClose() = 0;
     // Shuts the application down; called once the answer 0 is on its way.
-    virtual void Close() = 0;
+    virtual void ControllerClose() = 0;
 };
 
 class CControllerServer : public QObject {

@@ -39,19 +39,19 @@ public:
     bool mayClose = false;
     std::optional<std::int32_t> runAnswer;
 
-    bool OpenProject(const QString& path) override {
+    bool ControllerOpen(const QString& path) override {
         calls.push_back("open " + path);
         return true;
     }
-    std::optional<std::int32_t> Run(int device, ControllerTab tab) override {
+    std::optional<std::int32_t> ControllerRun(int device, ControllerTab tab) override {
         calls.push_back(QStringLiteral("run slot %1 tab %2").arg(device).arg(int(tab)));
         return runAnswer;
     }
-    bool MayClose() override {
+    bool ControllerMayClose() override {
         calls.push_back("may close");
         return mayClose;
     }
-    void Close() override { calls.push_back("close"); }
+    void ControllerClose() override { calls.push_back("close"); }
 };
 
 // Answers as zelmo2-cli would receive them, per socket name.

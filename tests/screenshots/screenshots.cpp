@@ -7,6 +7,7 @@
 
 #include "app/bottom_tabs_model.h"
 #include "app/configuration.h"
+#include "app/device_preparation.h"
 #include "app/main_setup_model.h"
 #include "app/release.h"
 #include "app/ui/about_box.h"
@@ -24,11 +25,12 @@
 #include "formats/recent_files.h"
 #include "formats/ui/load_file_dialog.h"
 #include "formats/ui/save_file_dialog.h"
+#include "app/ui/project_bar.h"
+#include "controls/ui/picture_button.h"
 #include "project/device_descriptor.h"
 #include "serialization/ui/serialization_dialog.h"
 
 // The operation tabs and the gang panels.
-#include "app/device_preparation.h"
 #include "app/ui/operation_area.h"
 #include "common/catalogue_device.h"
 #include "controls/ui/tab_strip.h"
@@ -58,6 +60,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QPushButton>
@@ -94,6 +98,16 @@ void Save(QWidget* w, const QString& name) {
         return;
     }
     std::printf("%s (%dx%d)\n", qPrintable(file), w->width(), w->height());
+}
+
+void SavePixmap(const QPixmap& shot, const QString& name) {
+    const QString file = QDir(outDir).filePath(name + QStringLiteral(".png"));
+    if (!shot.save(file)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(file));
+        ++failures;
+        return;
+    }
+    std::printf("%s (%dx%d)\n", qPrintable(file), shot.width(), shot.height());
 }
 
 // Shows a dialog without its modal loop, saves it and hides it again.
@@ -447,6 +461,60 @@ void ToolsChecksumScene(QWidget* parent) {
     SaveDialog(&checksum, QStringLiteral("tools_checksum"));
 }
 
+// ---- Card commands ----
+
+// The project bar's New, Open and Save menus with their card entries, each opened under its
+// button and taken from the screen with the bar around it (a menu is a window of its own).
+void SaveCardMenus(zelmo::TfMain& fMain) {
+    zelmo::TMainCommands& c = fMain.Commands();
+    const struct {
+        QWidget* button;
+        QMenu* menu;
+        const char* name;
+    } menus[] = {{fMain.pProject->bNewProject, c.pmNew, "card_menu_new"},
+                 {fMain.pProject->bOpenProject, c.pmOpen, "card_menu_open"},
+                 {fMain.pProject->bSaveProject, c.pmSave, "card_menu_save"}};
+    for (const auto& m : menus) {
+        const QPoint below = m.button->mapToGlobal(QPoint(0, m.button->height()));
+        m.menu->popup(below);
+        Settle();
+        // The whole button group, and the menu with a margin below it.
+        const QPoint origin = fMain.mapToGlobal(QPoint(0, 0));
+        const QWidget* last = fMain.pProject->bClose;
+        const int right =
+            std::max(last->mapToGlobal(QPoint(last->width(), 0)).x(), below.x() + m.menu->width());
+        const QRect area(
+            origin, QSize(right - origin.x() + 16, below.y() - origin.y() + m.menu->height() + 24));
+        const QPixmap shot =
+            fMain.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        m.menu->hide();
+        SavePixmap(shot, QString::fromLatin1(m.name));
+    }
+}
+
+// The log after identifying the card, saving a one-device project to it and reading it back.
+void SaveCardResults(zelmo::TfMain& fMain, const QString& appDir) {
+    DeviceDescriptor d{};
+    char vendor[5] = "ATM", name[25] = "AT28C64B", package[10] = "DIP28";
+    const zelmo::HardwareEntryPoints& api = fMain.Session().Api();
+    if (api.ZmSearchDev == nullptr || !api.ZmSearchDev(vendor, name, package, &d)) {
+        std::fprintf(stderr, "no catalogue device AT28C64B\n");
+        ++failures;
+        return;
+    }
+    fMain.Project().AddCompleteDevice(d, [&](zelmo::CDevice& device) {
+        const zelmo::PreparedDevice prepared = zelmo::PrepareCatalogueDevice(api, appDir, d);
+        zelmo::ApplyPreparation(device, prepared);
+        return prepared.ok;
+    });
+    fMain.RefreshAll();
+    zelmo::TMainCommands& c = fMain.Commands();
+    c.miIdentifyCard->trigger();
+    c.miSaveToCard->trigger();
+    c.miReadFromCard->trigger();
+    Save(&fMain, QStringLiteral("card_results"));
+    fMain.Project().CloseAll(true);
+}
 } // namespace
 
 // Scenes of the serialization dialog, the adapter creator and the pin contact check views.
@@ -600,6 +668,9 @@ int main(int argc, char** argv) {
     SaveBufferScenes(fMain);
     emptyProject();
     ProjectScenes(fMain);
+    emptyProject();
+    SaveCardMenus(fMain);
+    SaveCardResults(fMain, appDir);
     emptyProject();
     OperationTabScenes(fMain);
     tools::All(&fMain);

@@ -32,6 +32,10 @@
 #include "editor/ui/buffer_view.h"
 #include "persistence/settings_document.h"
 #include "project/ui/project_ui.h"
+#include "operations/controller_run.h"
+#include "operations/execution/operations.h"
+#include "persistence/settings_document.h"
+#include "persistence/ui/card_menus.h"
 #include "project/device_descriptor.h"
 #include "serialization/ui/serialization_panel.h"
 
@@ -111,6 +115,8 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     } else {
         editor::InstallBufferTools(*this);
     }
+    cardMenus_ = new TCardMenus(*this);
+    controller_ = std::make_unique<controller::CControllerServer>(*this);
 
     tProgress = new QTimer(this);
     tProgress->setObjectName(QStringLiteral("tProgress"));
@@ -139,7 +145,11 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     fHelp_ = new TfHelp(appDir_, this);
 
     // The project tree and the project and device commands.
-    new TProjectUi(*this);
+    auto* projectUi = new TProjectUi(*this);
+    // The command-line controller opens projects as the Open command does and runs operations
+    // through the operation tabs' own run control.
+    SetProjectOpen([projectUi](const QString& path) { return projectUi->ProjectFile().Open(path).ok; });
+    UseRunControl(operations_->Operations());
 }
 
 TfMain::~TfMain() = default;
@@ -601,6 +611,45 @@ void TfMain::Initialize() {
         setWindowTitle(windowTitle() + QStringLiteral(" - DEBUG"));
     }
     startupMs_ = startupClock_.elapsed();
+    cardMenus_->Refresh();
+    // Without the socket the application still runs; only the controller cannot reach it.
+    controller_->Listen();
+}
+
+bool TfMain::ControllerOpen(const QString& path) {
+    return projectOpen_ && projectOpen_(path);
+}
+
+void TfMain::UseRunControl(COperations& operations) {
+    runControl_ = &operations;
+    connect(&operations, &COperations::OperationCompleted, this,
+            [this](int number, int code) { controller_->RunEnded(number - 1, code); });
+}
+
+std::optional<std::int32_t> TfMain::ControllerRun(int device, controller::ControllerTab tab) {
+    if (!controller::PrepareControllerRun(project_, device, tab)) {
+        return controller::kAnswerFailed;
+    }
+    RefreshAll();
+    if (runControl_ == nullptr) {
+        return programmers_.empty() ? controller::kAnswerDemoMode : controller::kAnswerFailed;
+    }
+    return controller::AnswerAfterRun(runControl_->Run(false), runControl_->Demo());
+}
+
+bool TfMain::ControllerMayClose() {
+    const Result check = CloseCheck(project_);
+    if (!check.ok) {
+        // After the answer has gone: the controller does not wait for the user.
+        QTimer::singleShot(
+            0, this, [this, text = check.message] { ShowMessageDialog(miWarning, mbOk, text); });
+    }
+    return check.ok;
+}
+
+void TfMain::ControllerClose() {
+    Shutdown();
+    close();
 }
 
 QString TfMain::ModeText() const {

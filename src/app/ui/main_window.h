@@ -12,6 +12,7 @@
 #include "app/refresh_plan.h"
 #include "app/release.h"
 #include "app/startup_session.h"
+#include "operations/controller_server.h"
 #include "project/project.h"
 
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -26,7 +28,9 @@ class QTimer;
 namespace zelmo {
 
 class CMyIni;
+class COperations;
 class TBottomTabs;
+class TCardMenus;
 class TDeviceBar;
 class TfBusy;
 class TfHelp;
@@ -37,7 +41,7 @@ class TOperationsUi;
 class TProjectBar;
 class TStatusStrip;
 
-class TfMain : public QMainWindow {
+class TfMain : public QMainWindow, public controller::ControllerHost {
     Q_OBJECT
 public:
     // `appDir` is the application directory (empty: the executable's folder).
@@ -108,6 +112,23 @@ public:
     // Set once a start-up step decided that the application must close.
     bool InitFailed() const { return initFailed_; }
 
+    // The command-line controller: listens once start-up is done.
+    controller::CControllerServer& Controller() { return *controller_; }
+    // What a controller's open request calls: opens the project file, true when it opened.
+    // Without it an open request is answered 1.
+    void SetProjectOpen(std::function<bool(const QString& path)> open) {
+        projectOpen_ = std::move(open);
+    }
+    // The run control behind a controller's run request: Run starts without a sender and every
+    // operation's completion code is answered to the controller. Without it a run request is
+    // answered 100 in demo mode, else 1.
+    void UseRunControl(COperations& operations);
+    // ControllerHost.
+    bool ControllerOpen(const QString& path) override;
+    std::optional<std::int32_t> ControllerRun(int device, controller::ControllerTab tab) override;
+    bool ControllerMayClose() override;
+    void ControllerClose() override;
+
     // Command handlers.
     void miOptionsClick();
     void miHelpClick();
@@ -176,6 +197,10 @@ private:
     bool initFailed_ = false;
     bool shutDown_ = false;
     CStartupSession session_;
+    std::unique_ptr<controller::CControllerServer> controller_;
+    std::function<bool(const QString&)> projectOpen_;
+    COperations* runControl_ = nullptr;
+    TCardMenus* cardMenus_ = nullptr;
     // Last: its threads end before anything they use goes.
     std::unique_ptr<TOperationsUi> operations_;
 };

@@ -44,11 +44,11 @@ public:
     CControllerServer* server = nullptr;
     int running = 0;
 
-    bool OpenProject(const QString& path) override {
+    bool ControllerOpen(const QString& path) override {
         say(QStringLiteral("open %1").arg(path));
         return QFileInfo(path).isFile();
     }
-    std::optional<std::int32_t> Run(int device, ControllerTab tab) override {
+    std::optional<std::int32_t> ControllerRun(int device, ControllerTab tab) override {
         say(QStringLiteral("run %1 %2").arg(device + 1).arg(QLatin1String(tabName(tab))));
         if (demo) {
             return kAnswerDemoMode;
@@ -62,11 +62,11 @@ public:
         }
         return std::nullopt;
     }
-    bool MayClose() override {
+    bool ControllerMayClose() override {
         say(QStringLiteral("close check, %1 running").arg(running));
         return running == 0;
     }
-    void Close() override {
+    void ControllerClose() override {
         say(QStringLiteral("closing"));
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
