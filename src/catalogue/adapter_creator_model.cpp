@@ -324,8 +324,8 @@ QString CAdapterCreator::ChipPinText() const {
     return Scanning ? QString::number(chipPin_) : QString();
 }
 
-AdapterControls CAdapterCreator::Controls() const {
-    AdapterControls c;
+AdapterCreatorControls CAdapterCreator::Controls() const {
+    AdapterCreatorControls c;
     if (Scanning) {
         c.New = c.Open = c.Save = c.AdapterPins = c.Start = c.Ok = c.Cancel = false;
         c.Stop = c.Accept = c.Previous = c.Next = true;

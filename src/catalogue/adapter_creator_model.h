@@ -44,7 +44,7 @@ struct AdapterPinField {
 };
 
 // Which controls the creator enables.
-struct AdapterControls {
+struct AdapterCreatorControls {
     bool New = true;
     bool Open = true;
     bool Save = false;
@@ -147,7 +147,7 @@ public:
     QString ChipPinText() const;
     int ScanDevicePins() const { return scanDevicePins_; }
 
-    AdapterControls Controls() const;
+    AdapterCreatorControls Controls() const;
     // The image, built from the fields on OK (or as handed over/opened/saved).
     const std::array<std::uint8_t, kAdapterImageSize>& Image() const { return image_; }
     int DevicePinsInUse() const { return devicePinsInUse_; }

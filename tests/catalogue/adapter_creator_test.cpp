@@ -263,7 +263,7 @@ TEST(AdapterCreator, ScanStepsThroughTheChipPins) {
 
     CAdapterCreator creator = Laid(40, 8);
     ASSERT_TRUE(creator.BeginScan().ok);
-    const AdapterControls during = creator.Controls();
+    const AdapterCreatorControls during = creator.Controls();
     EXPECT_TRUE(during.Stop && during.Accept && during.Previous && during.Next);
     EXPECT_FALSE(during.New || during.Open || during.Save || during.Start || during.Ok ||
                  during.Cancel || during.AdapterPins);

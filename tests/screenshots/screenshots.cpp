@@ -222,6 +222,8 @@ void GangScenes(zelmo::TfMain& fMain) {
     fMain.pBottom->tceTabs->SetCurrent(zelmo::btGang);
     Save(&fMain, QStringLiteral("operations_gang_window"));
     Save(fMain.pBottom, QStringLiteral("operations_gang_panels"));
+}
+
 // ---- The project: the selection dialog, the tree with several devices, device information.
 
 // Answers the next "Select device" dialog: the search text, the first match, the copies; the
@@ -280,6 +282,9 @@ void ProjectScenes(zelmo::TfMain& fMain) {
     if (const zelmo::CDevice* device = project.Active()) {
         zelmo::TfDeviceInfo info(*device, QStringLiteral("Silicon Storage Technology"), &fMain);
         SaveDialog(&info, QStringLiteral("project_device_info"));
+    }
+}
+
 // ---- Buffer views and file windows ----------------------------------------------------------
 
 // A device with an 8-bit flash (a boot block, code and a text table, two coloured areas), then a

@@ -47,6 +47,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>

@@ -334,7 +334,7 @@ void TfAdapter::ShowFields() {
 }
 
 void TfAdapter::ShowControls() {
-    const AdapterControls c = creator_.Controls();
+    const AdapterCreatorControls c = creator_.Controls();
     bNew->setEnabled(c.New);
     bOpen->setEnabled(c.Open);
     bSave->setEnabled(c.Save);
