@@ -11,8 +11,8 @@
 // released on a worker thread whatever happens to the start-up binding meanwhile. Its failures
 // carry the same messages but no terminate request: only that operation fails.
 
-#include "operations/bind_result.h"
 #include "abi/hardware_api.h"
+#include "operations/bind_result.h"
 #include "operations/library_file.h"
 
 #include <QString>

@@ -4,9 +4,9 @@
 // remote control is off for the run; present but without all four entry points, the
 // application reports "Incorrect 'libRemoteCtrl.so'" and terminates.
 
+#include "abi/remote_api.h"
 #include "operations/bind_result.h"
 #include "operations/library_file.h"
-#include "abi/remote_api.h"
 
 #include <QString>
 

@@ -318,9 +318,7 @@ TEST(CardMenus, CaptionsAndEnablingFollowTheProgrammersAndGangMode) {
         const std::string label = std::to_string(c.models.size()) + (c.gangMode ? " gang" : "");
         EXPECT_EQ(menus.IdentifyCF.Caption, c.identify) << label;
         EXPECT_TRUE(menus.IdentifyCF.Enabled) << label;
-        EXPECT_EQ(menus.EraseCF.Caption,
-                  QString(c.identify).replace("Identify", "Erase"))
-            << label;
+        EXPECT_EQ(menus.EraseCF.Caption, QString(c.identify).replace("Identify", "Erase")) << label;
         EXPECT_FALSE(menus.EraseCF.Enabled) << label;
         EXPECT_EQ(menus.ReadFromCard.Enabled, c.readEnabled) << label;
         EXPECT_EQ(menus.SaveToCard.Caption, c.save) << label;

@@ -22,7 +22,7 @@ TEST(LoadDialog, EachFormatEnablesItsFields) {
         bool offsets, fill, checksum;
     };
     const Case cases[] = {
-        {FmtBinary, true, true, true}, {FmtIntelHex, true, true, true},
+        {FmtBinary, true, true, true},  {FmtIntelHex, true, true, true},
         {FmtSRecord, true, true, true}, {FmtTiTxt, true, true, true},
         {FmtPof, false, true, true},    {FmtJedec, false, false, false},
         {FmtIspVme, true, true, true},
@@ -72,8 +72,8 @@ TEST(LoadDialog, SwitchingFormatsBlanksAndRestoresFieldsAndKeepsTyping) {
 
 TEST(LoadDialog, NumberFieldsTakeOnlyTheirDigits) {
     const std::tuple<const char*, int, bool, const char*> hex[] = {
-        {"1aF0", 8, true, "1AF0"}, {"", 8, true, ""},          {"123456789", 8, false, ""},
-        {"12G", 8, false, ""},     {"-1", 8, false, ""},       {"ff", 2, true, "FF"},
+        {"1aF0", 8, true, "1AF0"}, {"", 8, true, ""},    {"123456789", 8, false, ""},
+        {"12G", 8, false, ""},     {"-1", 8, false, ""}, {"ff", 2, true, "FF"},
     };
     for (const auto& [input, digits, accepted, raised] : hex) {
         QString text = QString::fromLatin1(input);
@@ -131,7 +131,7 @@ TEST(LoadDialog, OkMovesACopyOfTheEntryToTheFrontWithTheFieldsValues) {
 
     model.Fields.BufferOffsetDecimal = "511";
     model.Fields.FileOffsetDecimal = "16";
-    model.Fields.FillValue = "";         // empty: 255
+    model.Fields.FillValue = ""; // empty: 255
     model.SetFormat(FmtIntelHex);
     model.Fields.ChecksumAfter = false;
     ASSERT_TRUE(model.Accept().ok);

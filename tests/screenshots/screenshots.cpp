@@ -18,41 +18,41 @@
 #include "app/ui/main_setup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/message_dialog.h"
+#include "app/ui/project_bar.h"
 #include "catalogue/ui/adapter_dialog.h"
 #include "catalogue/ui/pin_check_views.h"
+#include "controls/ui/picture_button.h"
 #include "editor/ui/buffer_view.h"
 #include "formats/file_engine.h"
 #include "formats/recent_files.h"
 #include "formats/ui/load_file_dialog.h"
 #include "formats/ui/save_file_dialog.h"
-#include "app/ui/project_bar.h"
-#include "controls/ui/picture_button.h"
 #include "project/device_descriptor.h"
 #include "serialization/ui/serialization_dialog.h"
 
 // The operation tabs and the gang panels.
 #include "app/ui/operation_area.h"
+#include "catalogue/ui/device_info.h"
+#include "catalogue/ui/select_ic.h"
 #include "common/catalogue_device.h"
 #include "controls/ui/tab_strip.h"
 #include "operations/execution/operation_block.h"
 #include "operations/ui/operation_panel.h"
 #include "operations/ui/operations_ui.h"
 #include "project/project.h"
-#include "catalogue/ui/device_info.h"
-#include "catalogue/ui/select_ic.h"
 #include "project/project_tree.h"
 #include "project/ui/project_tree.h"
 #include "project/ui/project_ui.h"
 
-#include <QApplication>
-#include <QAction>
-#include <QComboBox>
 #include "editor/buffer_tool_commands.h"
 #include "editor/ui/checksum_dialog.h"
 #include "editor/ui/fill_dialog.h"
 #include "editor/ui/goto_dialog.h"
 #include "editor/ui/replace_dialog.h"
 #include "editor/ui/search_dialog.h"
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 
 #include <QCheckBox>
 #include <QDir>
@@ -63,8 +63,8 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QProgressBar>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>

@@ -20,7 +20,6 @@
 #include "app/ui/operation_area.h"
 #include "app/ui/project_bar.h"
 #include "app/ui/status_strip.h"
-#include "operations/ui/operations_ui.h"
 #include "catalogue/ui/adapter_menu.h"
 #include "catalogue/ui/pin_check_switch.h"
 #include "catalogue/ui/pin_check_views.h"
@@ -30,13 +29,13 @@
 #include "editor/ui/buffer_install.h"
 #include "editor/ui/buffer_tools_commands.h"
 #include "editor/ui/buffer_view.h"
-#include "persistence/settings_document.h"
-#include "project/ui/project_ui.h"
 #include "operations/controller_run.h"
 #include "operations/execution/operations.h"
+#include "operations/ui/operations_ui.h"
 #include "persistence/settings_document.h"
 #include "persistence/ui/card_menus.h"
 #include "project/device_descriptor.h"
+#include "project/ui/project_ui.h"
 #include "serialization/ui/serialization_panel.h"
 
 #include <QAction>
@@ -46,8 +45,8 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
@@ -149,7 +148,8 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     auto* projectUi = new TProjectUi(*this);
     // The command-line controller opens projects as the Open command does and runs operations
     // through the operation tabs' own run control.
-    SetProjectOpen([projectUi](const QString& path) { return projectUi->ProjectFile().Open(path).ok; });
+    SetProjectOpen(
+        [projectUi](const QString& path) { return projectUi->ProjectFile().Open(path).ok; });
     UseRunControl(operations_->Operations());
 }
 
