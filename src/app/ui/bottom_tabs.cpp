@@ -130,9 +130,7 @@ TBottomTabs::TBottomTabs(TMainCommands& commands, QWidget* parent) : QWidget(par
 }
 
 void TBottomTabs::Replace(QVBoxLayout* place, QWidget*& current, QWidget* view) {
-    place->replaceWidget(current, view);
-    current->deleteLater();
-    current = view;
+    ReplacePlaceholder(place, current, view);
 }
 
 void TBottomTabs::SetInfoView(QWidget* view) {

@@ -77,9 +77,7 @@ TDeviceBar::TDeviceBar(TMainCommands& commands, QWidget* parent) : QWidget(paren
 }
 
 void TDeviceBar::SetProjectTree(QWidget* tree) {
-    treePlace_->replaceWidget(tree_, tree);
-    tree_->deleteLater();
-    tree_ = tree;
+    ReplacePlaceholder(treePlace_, tree_, tree);
 }
 
 void TDeviceBar::SetLinked(bool linked) {

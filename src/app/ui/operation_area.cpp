@@ -133,9 +133,7 @@ TOperationArea::TOperationArea(TMainCommands& commands, QWidget* parent) : QWidg
 }
 
 void TOperationArea::SetOperationPanel(QWidget* panel) {
-    panelPlace_->replaceWidget(panel_, panel);
-    panel_->deleteLater();
-    panel_ = panel;
+    ReplacePlaceholder(panelPlace_, panel_, panel);
 }
 
 void TOperationArea::SetSerializationPanel(QWidget* panel) {

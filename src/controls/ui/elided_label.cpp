@@ -1,5 +1,7 @@
 #include "controls/ui/elided_label.h"
 
+#include <QLayout>
+
 namespace zelmo {
 
 TElidedLabel::TElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {
@@ -46,6 +48,13 @@ QLabel* PlaceholderNote(const QString& text, const QColor& background) {
     }
     label->setPalette(p);
     return label;
+}
+
+void ReplacePlaceholder(QLayout* place, QWidget*& current, QWidget* next) {
+    place->replaceWidget(current, next);
+    current->hide();
+    current->deleteLater();
+    current = next;
 }
 
 } // namespace zelmo

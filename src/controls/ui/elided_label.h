@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+class QLayout;
+
 namespace zelmo {
 
 class TElidedLabel : public QLabel {
@@ -29,5 +31,9 @@ private:
 
 // A grey, centred, wrapping note for a place whose view is not there yet or has nothing to show.
 QLabel* PlaceholderNote(const QString& text, const QColor& background = QColor());
+
+// Puts `next` where `current` stands in `place` and lets `current` go: hidden at once (its
+// deferred delete waits for the event loop), deleted later. `current` then names `next`.
+void ReplacePlaceholder(QLayout* place, QWidget*& current, QWidget* next);
 
 } // namespace zelmo
