@@ -153,7 +153,9 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     UseRunControl(operations_->Operations());
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() {
+    emit destroying();
+}
 
 void TfMain::BuildLayout() {
     pProject = new TProjectBar(*commands_);

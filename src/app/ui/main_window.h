@@ -160,6 +160,9 @@ signals:
     // Start-up decided that the application must close with this exit code; the process ends
     // its event loop (the window itself does not, so it can be driven without one).
     void terminated(int exitCode);
+    // The window is about to go, still whole: helpers that watch its widgets stop here, before
+    // those widgets are destroyed after the window's own members.
+    void destroying();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -75,10 +75,12 @@ TFileCommands::TFileCommands(TfMain& window, editor::TBufferView& view)
     connect(n, &CProjectNotifier::DeviceRemoved, this, later);
     connect(n, &CProjectNotifier::DevicesMoved, this, later);
     connect(&view, &editor::TBufferView::editableToggled, this, later);
-    window.pBottom->lFileName->installEventFilter(this);
+    fileNameField_ = window.pBottom->lFileName;
+    fileNameField_->installEventFilter(this);
 
     window.setAcceptDrops(true);
-    window.installEventFilter(this);
+    windowObject_ = &window;
+    windowObject_->installEventFilter(this);
 }
 
 TFileCommands::~TFileCommands() = default;
@@ -302,13 +304,15 @@ void TFileCommands::RefreshFileName() {
 }
 
 bool TFileCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_.pBottom->lFileName) {
+    // Compared by address only: while the window is destroyed its children still send events
+    // here, and the window itself may no longer be a TfMain.
+    if (watched == fileNameField_) {
         if (event->type() == QEvent::Resize) {
             fileNameLater_->start(); // the path is shortened to the field's new width
         }
         return false;
     }
-    if (watched != &window_) {
+    if (watched != windowObject_) {
         return false;
     }
     switch (event->type()) {

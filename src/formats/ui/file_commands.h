@@ -71,6 +71,9 @@ private:
     editor::TBufferView& view_;
     CMainThreadExecutor* executor_ = nullptr;
     QTimer* fileNameLater_ = nullptr;
+    // What the event filter watches: the file-name field of the bottom tabs and the window.
+    QObject* fileNameField_ = nullptr;
+    QObject* windowObject_ = nullptr;
 };
 
 } // namespace zelmo::formats

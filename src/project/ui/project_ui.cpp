@@ -129,6 +129,10 @@ void TProjectUi::Connect() {
                 });
     }
     window_.pDevices->mUserDescr->installEventFilter(this);
+    // The description field outlives the project while the window is destroyed: its last focus
+    // change must not store into a project that is gone.
+    connect(&window_, &TfMain::destroying, this,
+            [this] { window_.pDevices->mUserDescr->removeEventFilter(this); });
 
     const CProjectNotifier* n = &project.Notifier;
     // The description box always shows the active device's description.
