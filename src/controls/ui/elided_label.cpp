@@ -2,6 +2,8 @@
 
 #include <QLayout>
 
+#include <memory>
+
 namespace zelmo {
 
 TElidedLabel::TElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {
@@ -51,7 +53,8 @@ QLabel* PlaceholderNote(const QString& text, const QColor& background) {
 }
 
 void ReplacePlaceholder(QLayout* place, QWidget*& current, QWidget* next) {
-    place->replaceWidget(current, next);
+    // The layout hands back the item that held `current`; it is ours to free.
+    std::unique_ptr<QLayoutItem> old(place->replaceWidget(current, next));
     current->hide();
     current->deleteLater();
     current = next;
