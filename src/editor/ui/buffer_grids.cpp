@@ -74,6 +74,9 @@ void TBufferGrids::chooseFonts() {
     }
     metrics_ = QFontMetrics(font_);
     boldMetrics_ = QFontMetrics(bold_);
+    for (auto& cache : texts_) {
+        cache.clear();
+    }
 }
 
 QSize TBufferGrids::sizeHint() const {
@@ -93,39 +96,112 @@ QRect TBufferGrids::CellRect(const GridHit& cell) const {
             view.rowHeight(cell.Row)};
 }
 
-void TBufferGrids::paintCell(QPainter& painter, const QRect& rect, const CellLook& look) const {
-    if (look.Empty) {
-        painter.fillRect(rect, colour(kEmptyCell));
-        return;
-    }
+void TBufferGrids::paintRow(QPainter& painter, std::span<const PaintedCell> cells) const {
     const QPalette& p = palette();
-    const QColor background =
-        look.Highlight ? p.color(QPalette::Active, QPalette::Highlight) : colour(look.Background);
-    const QColor ink = look.Highlight && look.Ink != kRed
-                           ? p.color(QPalette::Active, QPalette::HighlightedText)
-                           : colour(look.Ink);
-    painter.fillRect(rect, background);
-    if (!look.Text.isEmpty()) {
-        // Drawn at a baseline rather than laid out in a rectangle: a full fuse map has 4096
-        // texts, and the fonts are chosen so that every text fits its cell.
+    auto background = [&](const CellLook& look) {
+        if (look.Empty) {
+            return colour(kEmptyCell);
+        }
+        return look.Highlight ? p.color(QPalette::Active, QPalette::Highlight)
+                              : colour(look.Background);
+    };
+    // Backgrounds: one rectangle per run of neighbouring cells of one colour.
+    for (std::size_t i = 0; i < cells.size();) {
+        const QColor fill = background(cells[i].Look);
+        QRect run = cells[i].Rect;
+        std::size_t j = i + 1;
+        while (j < cells.size() && cells[j].Rect.left() == run.right() + 1 &&
+               background(cells[j].Look) == fill) {
+            run.setRight(cells[j].Rect.right());
+            ++j;
+        }
+        painter.fillRect(run, fill);
+        i = j;
+    }
+    // The lines before the texts: a glyph that reaches its cell's edge stays whole.
+    GridLines lines;
+    for (const PaintedCell& cell : cells) {
+        const CellLook& look = cell.Look;
+        const QRect& rect = cell.Rect;
+        if (look.Empty) {
+            continue;
+        }
+        if (look.LineBelow) {
+            lines.Add(colour(kGridLine).rgb(),
+                      QLine(rect.left(), rect.bottom(), rect.right(), rect.bottom()));
+        }
+        if (look.LineRight) {
+            lines.Add(colour(look.RightLine).rgb(),
+                      QLine(rect.right(), rect.top(), rect.right(), rect.bottom()));
+        }
+    }
+    lines.Draw(painter);
+    for (const PaintedCell& cell : cells) {
+        const CellLook& look = cell.Look;
+        if (look.Empty || look.Text.isEmpty()) {
+            continue;
+        }
+        const QRect& rect = cell.Rect;
+        const QColor ink = look.Highlight && look.Ink != kRed
+                               ? p.color(QPalette::Active, QPalette::HighlightedText)
+                               : colour(look.Ink);
+        // Drawn from its top-left corner rather than laid out in a rectangle: a full fuse map
+        // has 4096 texts, and the fonts are chosen so that every text fits its cell.
         const QFontMetrics& metrics = look.Bold ? boldMetrics_ : metrics_;
         if (painter.pen().color() != ink) {
             painter.setPen(ink);
         }
-        if (painter.font() != (look.Bold ? bold_ : font_)) {
-            painter.setFont(look.Bold ? bold_ : font_);
+        const QFont& font = look.Bold ? bold_ : font_;
+        if (painter.font() != font) {
+            painter.setFont(font);
         }
-        const int baseline = rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
-        painter.drawText(QPoint(rect.left() + look.TextOffset, baseline), look.Text);
+        const int top = rect.top() + (rect.height() - metrics.height()) / 2;
+        painter.drawStaticText(QPoint(rect.left() + look.TextOffset, top),
+                               staticText(look.Text, look.Bold));
     }
-    if (look.LineBelow) {
-        painter.setPen(colour(kGridLine));
-        painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+}
+
+void TBufferGrids::GridLines::Add(QRgb colour, const QLine& line) {
+    for (auto& [rgb, list] : byColour) {
+        if (rgb == colour) {
+            // A line that continues the last one of its colour extends it.
+            if (!list.isEmpty() && list.back().p2().y() == line.p1().y() &&
+                list.back().p1().y() == line.p1().y() &&
+                list.back().p2().x() + 1 == line.p1().x()) {
+                list.back().setP2(line.p2());
+            } else {
+                list.append(line);
+            }
+            return;
+        }
     }
-    if (look.LineRight) {
-        painter.setPen(colour(look.RightLine));
-        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+    byColour.push_back({colour, QList<QLine>{line}});
+}
+
+void TBufferGrids::GridLines::Draw(QPainter& painter) const {
+    for (const auto& [rgb, list] : byColour) {
+        painter.setPen(QColor::fromRgb(rgb));
+        painter.drawLines(list);
     }
+}
+
+const QStaticText& TBufferGrids::staticText(const QString& text, bool bold) const {
+    QHash<QString, QStaticText>& cache = texts_[bold ? 1 : 0];
+    auto found = cache.find(text);
+    if (found != cache.end()) {
+        return *found;
+    }
+    // The 16- and 32-bit grids can show many different texts over time: start over rather
+    // than grow without bound.
+    constexpr qsizetype kMaxTexts = 8192;
+    if (cache.size() >= kMaxTexts) {
+        cache.clear();
+    }
+    QStaticText laidOut(text);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+    laidOut.prepare(QTransform(), bold ? bold_ : font_);
+    return *cache.insert(text, laidOut);
 }
 
 void TBufferGrids::paintEvent(QPaintEvent* event) {
@@ -134,6 +210,9 @@ void TBufferGrids::paintEvent(QPaintEvent* event) {
     painter.fillRect(dirty, palette().color(QPalette::Window));
     const ViewLayout view = model_.layout();
     const bool focused = hasFocus();
+    // The cells of one row are looked up first, then painted a layer at a time.
+    std::vector<PaintedCell> cells;
+    cells.reserve(64);
     int count = 0;
     const GridKind* grids = view.grids(count);
     for (int g = 0; g < count; ++g) {
@@ -149,12 +228,14 @@ void TBufferGrids::paintEvent(QPaintEvent* event) {
             if (top > dirty.bottom() || top + view.rowHeight(row) <= dirty.top()) {
                 continue;
             }
+            cells.clear();
             for (int column = 0; column < columns; ++column) {
                 const QRect rect(left + column * width, top, width, view.rowHeight(row));
                 if (rect.intersects(dirty)) {
-                    paintCell(painter, rect, model_.Look({grid, row, column}, focused));
+                    cells.push_back({rect, model_.Look({grid, row, column}, focused)});
                 }
             }
+            paintRow(painter, cells);
         }
     }
 }

@@ -9,7 +9,15 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
+#include <QLine>
+#include <QList>
+#include <QStaticText>
 #include <QWidget>
+
+#include <span>
+#include <utility>
+#include <vector>
 
 namespace zelmo::editor {
 
@@ -54,14 +62,29 @@ protected:
 
 private:
     void chooseFonts();
-    void paintCell(QPainter& painter, const QRect& rect, const CellLook& look) const;
+    struct PaintedCell {
+        QRect Rect;
+        CellLook Look;
+    };
+    // The grid lines of a row, gathered by colour and drawn in one call per colour.
+    struct GridLines {
+        std::vector<std::pair<QRgb, QList<QLine>>> byColour;
+        void Add(QRgb colour, const QLine& line);
+        void Draw(QPainter& painter) const;
+    };
+    // One row of cells: backgrounds in runs of one colour, the grid lines, then the texts.
+    void paintRow(QPainter& painter, std::span<const PaintedCell> cells) const;
+    // The laid-out form of a cell text in the plain or bold font: a screen repeats the same few
+    // hundred texts, and laying each out once keeps a full screen as cheap as a short one.
+    const QStaticText& staticText(const QString& text, bool bold) const;
 
     BufferViewModel& model_;
     QFont font_;
     QFont bold_;
     QFontMetrics metrics_{font_};
     QFontMetrics boldMetrics_{bold_};
-    int wheelRest_ = 0; // wheel angle not yet turned into notches
+    mutable QHash<QString, QStaticText> texts_[2]; // [bold]
+    int wheelRest_ = 0;                            // wheel angle not yet turned into notches
     bool typing_ = false;
 };
 
