@@ -110,10 +110,9 @@ TfMain::TfMain(const BuildDayBytes& buildDay, CommandLine commandLine, QString a
     new TPinCheckSwitch(*this);
     InstallBufferViews(*this);
     // The buffer tools serve the view's popup and move its cursor.
+    editor::TBufferTools* tools = editor::InstallBufferTools(*this);
     if (auto* view = findChild<editor::TBufferView*>()) {
-        editor::InstallBufferTools(*this)->AttachView(view);
-    } else {
-        editor::InstallBufferTools(*this);
+        tools->AttachView(view);
     }
     cardMenus_ = new TCardMenus(*this);
     controller_ = std::make_unique<controller::CControllerServer>(*this);

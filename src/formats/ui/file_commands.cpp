@@ -176,18 +176,28 @@ void TFileCommands::DropFiles(const QStringList& paths) {
     load(LoadKind::Drop, paths.constFirst(), -1);
 }
 
-void TFileCommands::load(LoadKind kind, const QString& dropped, int recent) {
-    TProject& project = window_.Project();
-    CDevice* device = project.Active();
+std::optional<TFileCommands::FileTarget> TFileCommands::fileTarget() {
+    CDevice* device = window_.Project().Active();
     if (device == nullptr) {
         window_.ShowMessageDialog(miWarning, mbOk, QStringLiteral("Select device first."));
-        return;
+        return std::nullopt;
     }
     CDataSet* shown = device->Shown();
     if ((device->Descriptor.Flags & DEV_FILES) == 0 || shown == nullptr) {
+        return std::nullopt;
+    }
+    return FileTarget{device, shown, FileMemory(*device)};
+}
+
+void TFileCommands::load(LoadKind kind, const QString& dropped, int recent) {
+    TProject& project = window_.Project();
+    const std::optional<FileTarget> target = fileTarget();
+    if (!target) {
         return;
     }
-    const int m = FileMemory(*device);
+    CDevice* device = target->Device;
+    CDataSet* shown = target->Shown;
+    const int m = target->Memory;
     const bool exists = MemoryExists(device->Descriptor, m);
     MemoryState& state = shown->Memories[static_cast<std::size_t>(m)];
     if (kind == LoadKind::Recent &&
@@ -256,16 +266,13 @@ void TFileCommands::load(LoadKind kind, const QString& dropped, int recent) {
 
 void TFileCommands::miSaveBufferClick() {
     TProject& project = window_.Project();
-    CDevice* device = project.Active();
-    if (device == nullptr) {
-        window_.ShowMessageDialog(miWarning, mbOk, QStringLiteral("Select device first."));
+    const std::optional<FileTarget> target = fileTarget();
+    if (!target) {
         return;
     }
-    CDataSet* shown = device->Shown();
-    if ((device->Descriptor.Flags & DEV_FILES) == 0 || shown == nullptr) {
-        return;
-    }
-    const int m = FileMemory(*device);
+    CDevice* device = target->Device;
+    CDataSet* shown = target->Shown;
+    const int m = target->Memory;
     window_.AddLog(lkDataSetHeaderAfterBlank(project.ActiveDevice));
     report(lkDetail, SaveStartText(*device, m), true);
 

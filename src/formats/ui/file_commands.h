@@ -14,6 +14,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 class QAction;
 class QMenu;
 class QTimer;
@@ -56,6 +58,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What Load and Save work on: the active device, its shown data set and the memory of the
+    // file tab. Without a device the user is told to select one; a device without files or a
+    // shown data set gives nothing.
+    struct FileTarget {
+        CDevice* Device;
+        CDataSet* Shown;
+        int Memory;
+    };
+    std::optional<FileTarget> fileTarget();
     void load(LoadKind kind, const QString& dropped, int recent);
     // Runs the engine on the file worker under the busy window; a failure is shown in the
     // message dialog and logged.
