@@ -195,9 +195,7 @@ void TFileCommands::load(LoadKind kind, const QString& dropped, int recent) {
     if (!target) {
         return;
     }
-    CDevice* device = target->Device;
-    CDataSet* shown = target->Shown;
-    const int m = target->Memory;
+    const auto [device, shown, m] = *target;
     const bool exists = MemoryExists(device->Descriptor, m);
     MemoryState& state = shown->Memories[static_cast<std::size_t>(m)];
     if (kind == LoadKind::Recent &&
@@ -270,9 +268,7 @@ void TFileCommands::miSaveBufferClick() {
     if (!target) {
         return;
     }
-    CDevice* device = target->Device;
-    CDataSet* shown = target->Shown;
-    const int m = target->Memory;
+    const auto [device, shown, m] = *target;
     window_.AddLog(lkDataSetHeaderAfterBlank(project.ActiveDevice));
     report(lkDetail, SaveStartText(*device, m), true);
 
